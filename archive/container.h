@@ -1,0 +1,34 @@
+// Reading the archive container: header location, entry records, piece data
+// and the names of volume files. The extraction worker drives the loop; these
+// are the reading rules every reader of the format shares.
+#pragma once
+
+#include "archive/format.h"
+#include "platform/platform.h"
+
+// Follows the trailer of the open archive file to its header: seeks to the
+// file's length minus 4, reads the header offset, seeks there and reads 152
+// bytes. Returns non-zero on success; 0 on any short read, a failed seek or a
+// header whose text field has no NUL.
+int ReadArchiveHeader(SysFile file, ArchiveHeader* header);
+
+// Result of ReadEntryRecord.
+enum {
+    RECORD_NONE = 0,  // fewer than 56 bytes: the file holds no further piece
+    RECORD_READ = 1,  // *record holds the next record
+    RECORD_BAD = 2,   // 56 bytes came, but the name has no NUL
+};
+
+// Reads the next 56-byte record from the current position of file.
+int ReadEntryRecord(SysFile file, EntryRecord* record);
+
+// Reads exactly size bytes of piece data into buffer. Returns non-zero when
+// all of them came, 0 when fewer did.
+int ReadPieceData(SysFile file, void* buffer, uint32_t size);
+
+// Builds the name of volume number volume (1, 2, ...) of archive_path into
+// out (capacity out_size, normally 260): drive, directory and base name as
+// they are, the first two characters of the extension, then the number with
+// at least two digits (SETUP.EXE -> SETUP.E01, SETUP -> SETUP01). Returns
+// non-zero on success, 0 when the name would not fit.
+int MakeVolumeName(const char* archive_path, unsigned volume, char* out, unsigned out_size);

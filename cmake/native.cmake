@@ -1,0 +1,45 @@
+# The native build: portable core, builder, tests, fuzz targets, benchmarks,
+# and the two Windows stub builds as external projects of the same tree.
+option(ROZBAL_WINDOWS "also build the Windows stubs (MinGW-w64) and their Wine tests" ON)
+set(ROZBAL_SANITIZE "" CACHE STRING "sanitizers for the native build: address,undefined or thread")
+
+if(ROZBAL_SANITIZE)
+  add_compile_options(-fsanitize=${ROZBAL_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${ROZBAL_SANITIZE})
+endif()
+
+find_package(ZLIB REQUIRED)
+find_package(Threads REQUIRED)
+find_package(GTest REQUIRED)
+enable_testing()
+
+if(ROZBAL_WINDOWS)
+  include(ExternalProject)
+  foreach(arch i686 x86_64)
+    if(arch STREQUAL i686)
+      set(stub_name rozbal-stub)
+    else()
+      set(stub_name rozbal-stub64)
+    endif()
+    ExternalProject_Add(stub-${arch}
+      SOURCE_DIR ${CMAKE_SOURCE_DIR}
+      BINARY_DIR ${CMAKE_BINARY_DIR}/stub-${arch}
+      CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake
+                 -DCMAKE_BUILD_TYPE=MinSizeRel -DROZBAL_STUB_NAME=${stub_name}
+      INSTALL_COMMAND ""
+      BUILD_ALWAYS ON)
+    set(ROZBAL_STUB_${arch} ${CMAKE_BINARY_DIR}/stub-${arch}/${stub_name}.exe)
+  endforeach()
+endif()
+
+add_subdirectory(platform)
+add_subdirectory(archive)
+add_subdirectory(extract)
+add_subdirectory(shell)
+add_subdirectory(resources)
+add_subdirectory(tools)
+add_subdirectory(tests)
+add_subdirectory(bench)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_subdirectory(fuzz)
+endif()

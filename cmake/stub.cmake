@@ -1,0 +1,13 @@
+# The Windows stub: no C++ run-time (no exceptions, RTTI or standard
+# library), zlib and libgcc linked in statically, nothing imported but
+# system DLLs. Each folder adds its stub sources to rozbal_stub_sources.
+set(ROZBAL_STUB_NAME rozbal-stub CACHE STRING "file name of the stub executable")
+add_compile_options(-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+                    -ffunction-sections -fdata-sections)
+find_library(ROZBAL_ZLIB_STATIC libz.a REQUIRED)
+
+add_subdirectory(platform)
+add_subdirectory(archive)
+add_subdirectory(extract)
+add_subdirectory(shell)
+add_subdirectory(resources)

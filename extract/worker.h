@@ -1,0 +1,20 @@
+// The extraction worker and the process-wide state it shares with start-up
+// and the progress window.
+#pragma once
+
+#include "platform/platform.h"
+#include "shell/port.h"
+
+extern char g_archive_path[SYS_PATH_SIZE];  // the file holding the archive
+extern char g_prev_target[SYS_PATH_SIZE];   // previous piece's target; "" first
+extern char g_extract_dir[SYS_PATH_SIZE];   // ends with '\'; "" until named
+extern char g_setup_program[48];
+extern char g_password[48];
+extern WindowRef g_window;  // the progress window
+
+// The worker thread's procedure. window points to the progress window's
+// handle, read once at the start. Unpacks the archive of g_archive_path into
+// a new directory under the temporary directory, starts the setup program
+// and waits for it, reporting through the window commands; every failure
+// shows one message and closes the window. Returns 0 on every path.
+unsigned long ExtractWorker(void* window);

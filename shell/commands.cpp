@@ -1,0 +1,4 @@
+#include "shell/commands.h"
+
+int g_busy;
+std::atomic<int> g_cancel;

@@ -1,0 +1,36 @@
+// What the extraction worker and the progress window share: the window
+// commands, the busy counter, the cancel flag and the message box styles.
+#pragma once
+
+#include <atomic>
+
+#include "resources/resource.h"
+
+// Window commands: WM_COMMAND ids, the argument in the second parameter.
+enum {
+    CMD_START_WORKER = 1124,  // posted by the window to itself
+    CMD_BUSY_INC = 1125,      // sent by the window to itself
+    CMD_BUSY_DEC = 1126,      // posted by the worker
+    CMD_SET_TOTAL = 1127,     // sent: argument file_count
+    CMD_CLOSE = 1128,         // posted
+    CMD_HIDE = 1129,          // posted
+    CMD_SHOW_FILE = 1130,     // sent: argument points to the piece's name
+    CMD_SET_TITLE = 1131,     // sent: argument points to the archive title
+};
+
+// Message box styles and the one answer looked at (MB_ and IDYES values).
+enum {
+    BOX_ERROR = 0x10,     // MB_ICONERROR, OK button
+    BOX_QUESTION = 0x24,  // MB_YESNO | MB_ICONQUESTION
+    ANSWER_YES = 6,       // IDYES
+};
+
+enum { TEXT_SIZE = 1000 };  // buffers for loaded texts
+
+// Work the window waits for before it may end; changed on the window's
+// thread only.
+extern int g_busy;
+
+// Set by the window when the user cancels; read by the worker after each
+// piece and before the launch.
+extern std::atomic<int> g_cancel;

@@ -12,3 +12,15 @@
 // write is not whole. The plain file then keeps the blocks written before.
 // Both files are opened without sharing; memory is two fixed buffers.
 int DecodeBlockFile(const char* block_path, const char* plain_path);
+
+#include <stdint.h>
+
+// Gives the plain data of one block whose payload (length bytes, 1 to
+// 32000) is at payload. For METHOD_ZLIB the payload is decompressed into
+// output (BLOCK_PLAIN_MAX bytes) and *plain points there; for any other
+// method *plain points to the payload itself. Returns the number of plain
+// bytes, or 0 when a zlib payload does not decompress to 1 to 320000 bytes
+// (corrupt stream, wrong Adler-32, preset dictionary, too long, no data).
+// The builder's verify uses it, so both read blocks by the same rules.
+uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length,
+                            unsigned char* output, const unsigned char** plain);

@@ -11,3 +11,10 @@ add_subdirectory(archive)
 add_subdirectory(extract)
 add_subdirectory(shell)
 add_subdirectory(resources)
+
+# Windows-side test programs (the UI driver, dialog host, recording setup
+# program): every .cpp in tests/windows is one program. Only the x86_64
+# build runs here, under wine64.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt)
+  add_subdirectory(tests/windows)
+endif()

@@ -40,6 +40,7 @@ add_subdirectory(resources)
 add_subdirectory(tools)
 add_subdirectory(tests)
 add_subdirectory(bench)
-if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+# libFuzzer targets need clang; under ThreadSanitizer they are left out.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND NOT ROZBAL_SANITIZE MATCHES thread)
   add_subdirectory(fuzz)
 endif()

@@ -19,14 +19,18 @@ int EqualNoCase(const char* a, const char* b);
 // path, or path itself when it ends with a backslash. When it exists it
 // becomes the current directory and the result is non-zero; otherwise one
 // level is created, and the result says whether that worked (a missing
-// parent fails).
+// parent fails). A bare file name lies in the current directory: success,
+// nothing changed.
 int EnsureDirectory(const char* path);
 
-// Deletes the directory path with all its contents, quietly. Does nothing
-// for a path that, without one trailing backslash, has fewer than 4
-// characters (the empty path, a drive root).
+// Deletes the directory path with all its contents, quietly, after making
+// its parent the current directory (a current directory cannot be deleted
+// on Windows). Does nothing for a path that, without one trailing backslash,
+// has fewer than 4 characters (the empty path, a drive root), or that is
+// longer than a path can be.
 void RemoveDirectoryTree(const char* path);
 
 // Starts command_line (program path, then any arguments) and waits for it to
-// end. Returns non-zero when it started, 0 at once when it could not.
+// end. Returns non-zero when it started, 0 at once when it could not or when
+// command_line is longer than a path can be.
 int RunAndWait(const char* command_line);

@@ -71,9 +71,9 @@ int SysCreateDirectory(const char* directory);
 // The outcome is not reported. The POSIX layer never follows a symbolic link.
 void SysDeleteTree(const char* directory);
 
-// Writes the user's temporary directory, ending with a backslash, into
-// buffer (GetTempPathA). Returns its length, 0 on failure or when it does
-// not fit.
+// Writes the user's temporary directory, ending with a separator (a
+// backslash on Windows, '/' on POSIX), into buffer (GetTempPathA). Returns
+// its length, 0 on failure or when it does not fit.
 uint32_t SysGetTempPath(char* buffer, uint32_t size);
 
 // Creates a new, empty, uniquely named file with prefix (3 characters) in
@@ -89,7 +89,8 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size);
 // environment, the current directory and handles (CreateProcessA with
 // STARTF_USESHOWWINDOW / SW_SHOW), and waits for it without a time limit.
 // Returns non-zero when it started (after it has ended), 0 at once when it
-// could not be started. command_line may be modified during the call.
+// could not be started. command_line may be modified during the call (the
+// POSIX layer splits it in place).
 int SysRunAndWait(char* command_line);
 
 // Pauses the calling thread (Sleep).

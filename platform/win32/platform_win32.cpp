@@ -109,7 +109,9 @@ void SysDeleteTree(const char* directory) {
     memset(&operation, 0, sizeof operation);
     operation.wFunc = FO_DELETE;
     operation.pFrom = from;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    // FOF_NOERRORUI as well: the delete also runs at logoff, while the setup
+    // program may still hold files, and an error box then helps nobody.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     SHFileOperationA(&operation);
 }
 

@@ -13,8 +13,17 @@ add_subdirectory(shell)
 add_subdirectory(resources)
 
 # Windows-side test programs (the UI driver, dialog host, recording setup
-# program): every .cpp in tests/windows is one program. Only the x86_64
-# build runs here, under wine64.
+# program), declared one line each in tests/windows/CMakeLists.txt. Only the
+# x86_64 build runs here, under wine64.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt)
   add_subdirectory(tests/windows)
 endif()
+
+# windres reports no dependencies: rebuild the resources wherever rozbal.rc
+# is compiled when a file it reads changes.
+set(rc_dirs ${CMAKE_SOURCE_DIR}/shell)
+if(TARGET dialog_host)
+  list(APPEND rc_dirs ${CMAKE_SOURCE_DIR}/tests/windows)
+endif()
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/rozbal.rc DIRECTORY ${rc_dirs}
+  PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/animation.avi;${CMAKE_SOURCE_DIR}/resources/texts.h;${CMAKE_SOURCE_DIR}/resources/resource.h")

@@ -1,0 +1,3 @@
+#include "shell/win32/dialogs.h"
+
+HINSTANCE g_instance;

@@ -1,0 +1,32 @@
+// The worker's port on Windows: window messages to the progress window,
+// and message boxes and the password prompt owned by it.
+#include "shell/port.h"
+
+#include "resources/resource.h"
+#include "shell/win32/dialogs.h"
+
+void SendCommand(WindowRef window, int command, intptr_t argument)
+{
+    SendMessageA((HWND)window, WM_COMMAND, MAKEWPARAM(command, 0), (LPARAM)argument);
+}
+
+void PostCommand(WindowRef window, int command, intptr_t argument)
+{
+    PostMessageA((HWND)window, WM_COMMAND, MAKEWPARAM(command, 0), (LPARAM)argument);
+}
+
+int ShowMessageBox(WindowRef window, const char* text, const char* caption, unsigned style)
+{
+    return MessageBoxA((HWND)window, text, caption, style);
+}
+
+int AskPassword(WindowRef window, char* buffer)
+{
+    return (int)DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_PASSWORD), (HWND)window,
+                                PasswordDialogProc, (LPARAM)buffer);
+}
+
+int LoadText(int id, char* buffer, int size)
+{
+    return LoadStringA(g_instance, (UINT)id, buffer, size);
+}

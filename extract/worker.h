@@ -8,6 +8,7 @@
 extern char g_archive_path[SYS_PATH_SIZE];  // the file holding the archive
 extern char g_prev_target[SYS_PATH_SIZE];   // previous piece's target; "" first
 extern char g_extract_dir[SYS_PATH_SIZE];   // ends with '\'; "" until named
+extern char g_reserve_file[SYS_PATH_SIZE];  // the "~kw" file that reserves its name
 extern char g_setup_program[48];
 extern char g_password[48];
 extern WindowRef g_window;  // the progress window
@@ -18,3 +19,12 @@ extern WindowRef g_window;  // the progress window
 // and waits for it, reporting through the window commands; every failure
 // shows one message and closes the window. Returns 0 on every path.
 unsigned long ExtractWorker(void* window);
+
+// Removes what the worker left in the temporary directory; the window calls
+// it on WM_DESTROY and WM_ENDSESSION, on its own thread. Leaves the
+// extraction directory first (making the temporary directory current), then
+// deletes it with everything in it, then the reserve file. While part of the
+// directory is left (a running setup program holds a file) the reserve file
+// and both names stay, so that a later call can try again. Does nothing
+// before the worker has named them, and nothing more once both are gone.
+void RemoveExtraction(void);

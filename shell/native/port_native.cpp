@@ -1,0 +1,214 @@
+// The window port of the native build: the test window's thread and queue,
+// and the functions of shell/port.h that the worker calls.
+#include "shell/native/test_window.h"
+
+#include <string.h>
+
+#include "resources/texts.h"
+#include "shell/commands.h"
+
+TestWindow::TestWindow()
+{
+    g_busy = 0;
+    g_cancel = 0;
+    title = CzechText(IDS_CAPTION);
+    thread_ = std::thread(&TestWindow::Loop, this);
+}
+
+TestWindow::~TestWindow()
+{
+    Stop();
+}
+
+void TestWindow::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TestWindow::RunWorker(unsigned long (*procedure)(void*), WindowRef* handle)
+{
+    Send(CMD_BUSY_INC, 0);
+    *handle = this;
+    std::thread worker(procedure, (void*)handle);
+    worker.join();
+    Stop();
+}
+
+void TestWindow::Loop()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (HandleNext(lock)) {
+    }
+}
+
+// Waits for the next queued command and handles it, with the lock released
+// meanwhile. Returns false when the window is stopping and nothing is left.
+bool TestWindow::HandleNext(std::unique_lock<std::mutex>& lock)
+{
+    changed_.wait(lock, [this] { return !queue_.empty() || stopping_; });
+    if (queue_.empty())
+        return false;
+    Queued* item = queue_.front();
+    queue_.pop_front();
+    lock.unlock();
+    Handle(item->command, item->argument);
+    lock.lock();
+    if (item->sent) {
+        item->handled = true;
+        changed_.notify_all();
+    } else {
+        delete item;
+    }
+    return true;
+}
+
+void TestWindow::Record(WindowEvent event)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    log.push_back(std::move(event));
+}
+
+// CMD_CLOSE waits as the real window does, carrying out the commands that
+// arrive meanwhile, until nothing is busy.
+void TestWindow::Close()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (g_busy > 0) {
+        if (!HandleNext(lock))
+            return;  // the real window would wait for ever
+    }
+    closed = true;
+}
+
+void TestWindow::Handle(int command, intptr_t argument)
+{
+    if (command == FLUSH)
+        return;
+    WindowEvent event{command, argument, "", ""};
+    // The texts are the sender's memory, valid only while a sent command is
+    // handled: copy them now, as the real window does.
+    if (command == CMD_SHOW_FILE || command == CMD_SET_TITLE)
+        event.text = (const char*)argument;
+    Record(event);
+    switch (command) {
+    case CMD_BUSY_INC:
+        g_busy++;
+        break;
+    case CMD_BUSY_DEC:
+        g_busy--;
+        if (cancelling_ && g_busy <= 0)
+            closed = true;
+        break;
+    case CMD_SET_TOTAL:
+        bar_maximum = (int)(argument & 0xFFFF);
+        bar_position = 0;
+        break;
+    case CMD_SET_TITLE:
+        title = event.text + " " + CzechText(IDS_CAPTION);
+        break;
+    case CMD_SHOW_FILE:
+        if (event.text != last_shown) {
+            last_shown = event.text;
+            bar_position++;
+        }
+        if (on_show_file)
+            on_show_file(event.text.c_str());
+        // The user presses Storno: the window sets the flag while it waits
+        // for the worker, which sees it after the current piece.
+        if (++shows_ == cancel_at_show) {
+            cancelling_ = true;
+            g_cancel = 1;
+        }
+        break;
+    case CMD_HIDE:
+        hidden = true;
+        break;
+    case CMD_CLOSE:
+        Close();
+        break;
+    }
+}
+
+void TestWindow::Send(int command, intptr_t argument)
+{
+    Queued item{command, argument, true, false};
+    std::unique_lock<std::mutex> lock(mutex_);
+    queue_.push_back(&item);
+    changed_.notify_all();
+    changed_.wait(lock, [&item] { return item.handled; });
+}
+
+void TestWindow::Post(int command, intptr_t argument)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(new Queued{command, argument, false, false});
+    changed_.notify_all();
+}
+
+// The window goes on with its queue while a box or the prompt is open, so
+// what the worker posted before may be handled before or after it; the log
+// takes the order in which the worker issued them.
+void TestWindow::Flush()
+{
+    Send(FLUSH, 0);
+}
+
+int TestWindow::Box(const char* text, const char* caption, unsigned style)
+{
+    WindowEvent box{EVENT_MESSAGE_BOX, (intptr_t)style, text, caption};
+    Flush();
+    Record(box);
+    return answer_box ? answer_box(box) : 7;  // IDNO
+}
+
+int TestWindow::Password(char* buffer)
+{
+    Flush();
+    Record(WindowEvent{EVENT_PASSWORD, password_result, "", ""});
+    if (password_result == 1) {
+        size_t length = password_text.size() < 47 ? password_text.size() : 47;
+        memcpy(buffer, password_text.data(), length);
+        buffer[length] = 0;
+    }
+    return password_result;
+}
+
+void SendCommand(WindowRef window, int command, intptr_t argument)
+{
+    static_cast<TestWindow*>(window)->Send(command, argument);
+}
+
+void PostCommand(WindowRef window, int command, intptr_t argument)
+{
+    static_cast<TestWindow*>(window)->Post(command, argument);
+}
+
+int ShowMessageBox(WindowRef window, const char* text, const char* caption, unsigned style)
+{
+    return static_cast<TestWindow*>(window)->Box(text, caption, style);
+}
+
+int AskPassword(WindowRef window, char* buffer)
+{
+    return static_cast<TestWindow*>(window)->Password(buffer);
+}
+
+// As LoadStringA: cut to fit, always terminated.
+int LoadText(int id, char* buffer, int size)
+{
+    const char* text = CzechText(id);
+    if (size <= 0)
+        return 0;
+    size_t length = text ? strlen(text) : 0;
+    if (length > (size_t)size - 1)
+        length = (size_t)size - 1;
+    memcpy(buffer, text ? text : "", length);
+    buffer[length] = 0;
+    return (int)length;
+}

@@ -1,0 +1,100 @@
+// The progress window of the native tests: a window thread with a real
+// queue that carries out the worker's commands as the Windows window does
+// (sent commands wait until handled, posted ones are handled later in
+// order), keeps a log of what it handled and of the boxes and prompts the
+// worker showed, and answers those from a script.
+#pragma once
+
+#include <stdint.h>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/port.h"
+
+// Log entries that are not window commands.
+enum {
+    EVENT_MESSAGE_BOX = -1,  // number: the BOX_ style; text, caption
+    EVENT_PASSWORD = -2,     // number: the scripted result
+};
+
+struct WindowEvent {
+    int id;               // a CMD_ id or an EVENT_ id
+    intptr_t number;      // CMD_SET_TOTAL's count, a box's style, a prompt's result
+    std::string text;     // CMD_SHOW_FILE's / CMD_SET_TITLE's text, a box's text
+    std::string caption;  // a box's caption
+};
+
+class TestWindow {
+public:
+    // Starts the window thread with g_busy and g_cancel at 0, as
+    // WM_INITDIALOG leaves them (clearing g_extract_dir is the caller's).
+    TestWindow();
+    // Stops the window thread once it has handled everything queued.
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    // Does what CMD_START_WORKER does: raises the busy count to 1, stores
+    // this window in *handle (g_window) and runs procedure(handle) on a
+    // thread of its own (the worker). Returns when the worker has ended and
+    // the window has handled every command it was sent or posted; the
+    // window thread is then gone.
+    void RunWorker(unsigned long (*procedure)(void*), WindowRef* handle);
+
+    // The script; set before RunWorker. answer_box runs on the worker's
+    // thread, as the modal box would, and returns the button (ANSWER_YES or
+    // anything else); the default answers No. on_show_file runs on the
+    // window's thread while CMD_SHOW_FILE is handled.
+    std::function<int(const WindowEvent& box)> answer_box;
+    std::function<void(const char* name)> on_show_file;
+    int password_result = 2;    // AskPassword's result (1: OK)
+    std::string password_text;  // copied to the buffer when the result is 1
+    int cancel_at_show = 0;     // the user cancels at this CMD_SHOW_FILE (1, 2, ...)
+
+    // What happened, read after RunWorker.
+    std::vector<WindowEvent> log;  // commands in handling order, boxes and prompts
+    int bar_position = 0;
+    int bar_maximum = 0;
+    std::string last_shown;
+    std::string title;             // the caption until CMD_SET_TITLE
+    bool hidden = false;
+    bool closed = false;           // ended (CMD_CLOSE or a cancel) once not busy
+
+    // The port's entry points (shell/port.h) for this window.
+    void Send(int command, intptr_t argument);
+    void Post(int command, intptr_t argument);
+    int Box(const char* text, const char* caption, unsigned style);
+    int Password(char* buffer);
+
+private:
+    enum { FLUSH = 0 };  // a command that only waits for those before it
+
+    struct Queued {
+        int command;
+        intptr_t argument;
+        bool sent;
+        bool handled;
+    };
+
+    void Loop();
+    bool HandleNext(std::unique_lock<std::mutex>& lock);
+    void Handle(int command, intptr_t argument);
+    void Close();
+    void Flush();
+    void Record(WindowEvent event);
+    void Stop();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Queued*> queue_;
+    bool stopping_ = false;
+    bool cancelling_ = false;
+    int shows_ = 0;
+    std::thread thread_;
+};

@@ -1,0 +1,73 @@
+#include "tests/worker/archive_maker.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "archive/format.h"
+
+static void CopyField(char* field, const std::string& text)
+{
+    memset(field, 0, TEXT_FIELD_SIZE);
+    memcpy(field, text.data(), std::min<size_t>(text.size(), TEXT_FIELD_SIZE));
+}
+
+std::string Header(uint32_t file_count, uint32_t close_when_done, const std::string& setup_program,
+                   const std::string& title, const std::string& password)
+{
+    ArchiveHeader header{file_count, close_when_done, {}, {}, {}};
+    unsigned char raw[ARCHIVE_HEADER_SIZE];
+    CopyField(header.setup_program, setup_program);
+    CopyField(header.title, title);
+    CopyField(header.password, password);
+    EncodeArchiveHeader(&header, raw);
+    return std::string((const char*)raw, sizeof raw);
+}
+
+std::string PieceClaiming(uint32_t flags, const std::string& name, uint32_t size, const std::string& data)
+{
+    EntryRecord record{flags, size, {}};
+    unsigned char raw[ENTRY_RECORD_SIZE];
+    CopyField(record.name, name);
+    EncodeEntryRecord(&record, raw);
+    return std::string((const char*)raw, sizeof raw) + data;
+}
+
+std::string Piece(uint32_t flags, const std::string& name, const std::string& data)
+{
+    return PieceClaiming(flags, name, (uint32_t)data.size(), data);
+}
+
+static std::string Le32(uint32_t value)
+{
+    unsigned char bytes[4];
+    WriteLe32(bytes, value);
+    return std::string((const char*)bytes, 4);
+}
+
+std::string Installer(const std::string& header, const std::string& pieces)
+{
+    const std::string stub = "MZ not really a program, only the bytes before the archive";
+    return stub + header + pieces + Le32((uint32_t)stub.size());
+}
+
+std::string StoredBlocks(const std::vector<std::string>& parts)
+{
+    std::string blocks;
+    for (const std::string& part : parts)
+        blocks += std::string{(char)BLOCK_MARKER, 0} + Le32((uint32_t)part.size()) + part;
+    return blocks;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}

@@ -1,0 +1,28 @@
+// Hand-made installers for the worker tests: any header, any records,
+// including the ones no builder writes (names that climb out, sizes that
+// lie, fields without their NUL).
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/format.h"  // ENTRY_ flags, PIECE_SIZE_MAX
+
+// The 152 header bytes. A text of 48 characters fills its field with no NUL.
+std::string Header(uint32_t file_count, uint32_t close_when_done, const std::string& setup_program,
+                   const std::string& title, const std::string& password = "");
+
+// One record and its data; size is the record's claim, data what follows.
+std::string Piece(uint32_t flags, const std::string& name, const std::string& data);
+std::string PieceClaiming(uint32_t flags, const std::string& name, uint32_t size, const std::string& data);
+
+// A stub, then header and pieces, then the trailer pointing at the header.
+std::string Installer(const std::string& header, const std::string& pieces);
+
+// A block file of stored blocks, one per plain part.
+std::string StoredBlocks(const std::vector<std::string>& parts);
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);

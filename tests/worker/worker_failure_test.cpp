@@ -1,0 +1,187 @@
+// The worker's one way out: which failure shows which message, and that
+// nothing is written where it does not belong.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "extract/worker.h"
+#include "shell/commands.h"
+#include "tests/worker/archive_maker.h"
+#include "tests/worker/worker_fixture.h"
+
+namespace fs = std::filesystem;
+using Log = std::vector<std::string>;
+
+// What the log holds after "busy+": the commands up to the box, then the
+// box, "busy-" and "close" follow.
+struct FailureCase {
+    const char* what;
+    std::string installer;
+    Log before_box;
+    int message;
+};
+
+static const Log kHeaderSeen{"total 1", "title t"};
+
+static Log Then(Log head, std::initializer_list<std::string> more)
+{
+    head.insert(head.end(), more);
+    return head;
+}
+
+static const FailureCase kFailures[] = {
+    {"trailer past the end", "MZ" + std::string("\x40\x42\x0f\x00", 4), {}, IDS_ERROR},
+    {"file shorter than the trailer", "MZ", {}, IDS_ERROR},
+    {"header cut short", "MZ" + Header(1, 1, "s", "t").substr(0, 100) + std::string("\x02\0\0\0", 4), {}, IDS_ERROR},
+    {"title without its NUL", Installer(Header(1, 1, "s", std::string(48, 't')), ""), {}, IDS_ERROR},
+    {"name without its NUL", Installer(Header(1, 1, "s", "t"), Piece(9, std::string(48, 'n'), "x")), kHeaderSeen,
+     IDS_ERROR},
+    {"piece data cut short", Installer(Header(1, 1, "s", "t"), PieceClaiming(9, "a", 100, "abc")),
+     Then(kHeaderSeen, {"show a"}), IDS_INCOMPLETE},
+    {"piece larger than the buffer", Installer(Header(1, 1, "s", "t"), PieceClaiming(9, "a", PIECE_SIZE_MAX + 1, "")),
+     kHeaderSeen, IDS_ERROR},
+    {"neither bit, no target", Installer(Header(1, 1, "s", "t"), Piece(ENTRY_LAST, "a", "abc")),
+     Then(kHeaderSeen, {"show a"}), IDS_ERROR},
+    {"neither bit, target exists", Installer(Header(1, 1, "s", "t"), Piece(1, "a", "abc") + Piece(ENTRY_LAST, "a", "d")),
+     Then(kHeaderSeen, {"show a", "show a"}), IDS_NO_SPACE},
+    {"block file not decodable", Installer(Header(1, 1, "s", "t"), Piece(9, "a.xxx", std::string("g\1\1\0\0\0x", 7))),
+     Then(kHeaderSeen, {"show a.xxx"}), IDS_NO_SPACE},
+    {"block file decoded when the next file starts",
+     Installer(Header(1, 1, "s", "t"), Piece(1, "a.xxx", "g") + Piece(9, "b", "x")),
+     Then(kHeaderSeen, {"show a.xxx", "show b"}), IDS_NO_SPACE},
+    {"target's directory two levels down", Installer(Header(1, 1, "s", "t"), Piece(9, "a\\b\\c", "x")), kHeaderSeen,
+     IDS_ERROR},
+    {"target is a directory", Installer(Header(1, 1, "s", "t"), Piece(1, "d\\f", "x") + Piece(9, "d", "x")),
+     Then(kHeaderSeen, {"show d\\f", "show d"}), IDS_ERROR},
+};
+
+class FailureTest : public WorkerTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailureTest, ShowsItsMessageAndCloses)
+{
+    Run(GetParam().installer);
+
+    Log expected{"busy+"};
+    expected.insert(expected.end(), GetParam().before_box.begin(), GetParam().before_box.end());
+    expected.insert(expected.end(), {ErrorBox(GetParam().message), "busy-", "close"});
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(window.closed);
+    EXPECT_FALSE(window.hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, FailureTest, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                             std::string name = info.param.what;
+                             for (char& c : name)
+                                 if (!isalnum((unsigned char)c))
+                                     c = '_';
+                             return name;
+                         });
+
+// Names that would put a file outside the extraction directory: refused
+// before anything of the piece is written, even its directory.
+class HostileNameTest : public WorkerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HostileNameTest, IsRefusedBeforeAnythingIsWritten)
+{
+    Run(Installer(Header(2, 1, "s", "t"), Piece(1, "inside\\ok", "x") + Piece(9, GetParam(), "evil")));
+
+    EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show inside\\ok", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    for (const auto& entry : fs::recursive_directory_iterator(root_))
+        EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
+    EXPECT_FALSE(fs::exists("/evil"));
+    EXPECT_FALSE(fs::exists("/evil_dir"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, HostileNameTest,
+                         ::testing::Values("..\\evil", "..\\..\\evil", "inside\\..\\..\\evil", "inside/../../evil",
+                                           ".. \\evil", "...\\evil", "\\evil", "/evil", "\\evil_dir\\x",
+                                           "\\\\server\\share\\evil", "C:evil", "C:\\evil", "inside\\evil:stream",
+                                           ".."));
+
+TEST_F(WorkerTest, NamesWithDotsThatDoNotClimbAreWritten)
+{
+    Run(Installer(Header(3, 1, "none", "t"),
+                  Piece(1, "..a", "1") + Piece(1, "a..", "2") + Piece(1, ".\\b. c", "3") +
+                      Piece(9, "x..y", "4")));
+
+    EXPECT_EQ(extracted["..a"], "1");
+    EXPECT_EQ(extracted["a.."], "2");
+    EXPECT_EQ(extracted["b. c"], "3");
+    EXPECT_EQ(extracted["x..y"], "4");
+}
+
+TEST_F(WorkerTest, MissingArchiveFileStops)
+{
+    RunWorker();
+
+    EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
+}
+
+TEST_F(WorkerTest, NoTemporaryDirectoryStopsBeforeTheArchiveIsRead)
+{
+    setenv("TMPDIR", (temp_ + "/missing").c_str(), 1);
+    Run(Installer(Header(1, 1, "s", "t"), Piece(9, "a", "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
+}
+
+TEST_F(WorkerTest, ExtractionDirectoryThatExistsIsNeitherUsedNorRemoved)
+{
+    // Every name the reserve file can get already has its directory: on a
+    // file system in memory, to be quick about it.
+    char shm[] = "/dev/shm/rozbal-worker-XXXXXX";
+    if (!mkdtemp(shm))
+        GTEST_SKIP() << "no /dev/shm";
+    temp_ = shm;
+    setenv("TMPDIR", temp_.c_str(), 1);
+    for (unsigned number = 1; number <= 0xFFFF; number++) {
+        char name[16];
+        snprintf(name, sizeof name, "/~kw%x", number);
+        fs::create_directory(temp_ + name);
+    }
+    WriteBytes(temp_ + "/~kw1/planted", "keep");
+    expect_temp_empty = false;
+    Run(Installer(Header(1, 1, "s", "t"), Piece(9, "a", "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    EXPECT_EQ(ReadBytes(temp_ + "/~kw1/planted"), "keep");
+    for (const auto& entry : fs::directory_iterator(temp_))
+        EXPECT_TRUE(entry.is_directory()) << "reserve file left: " << entry.path();
+    fs::remove_all(temp_);
+}
+
+// The extraction directory is the temporary directory, "/~kw", one to four
+// hex digits and a separator: 6 to 9 characters more.
+TEST_F(WorkerTest, TargetPathThatJustFitsIsWritten)
+{
+    LengthenTemp(259 - 9 - 47);
+    std::string name(47, 'n');
+    Run(Installer(Header(1, 1, "s", "t"), Piece(9, name, "x")));
+
+    EXPECT_EQ(extracted[name], "x");
+}
+
+TEST_F(WorkerTest, TargetPathOverTheLimitStops)
+{
+    LengthenTemp(259 - 6 - 47 + 1);
+    Run(Installer(Header(1, 1, "s", "t"), Piece(9, std::string(47, 'n'), "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", ErrorBox(IDS_ERROR), "busy-", "close"}));
+}
+
+TEST_F(WorkerTest, CommandLineOverTheLimitStopsBeforeTheLaunch)
+{
+    LengthenTemp(259 - 6 - 47 + 1);
+    Run(Installer(Header(1, 1, std::string(47, 's'), "t"), Piece(9, "a", "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show a", ErrorBox(IDS_ERROR), "busy-", "close"}));
+}
+
+TEST_F(WorkerTest, SetupProgramThatCannotStartIsReportedAfterHiding)
+{
+    Run(Installer(Header(1, 1, "missing", "t"), Piece(9, "a", "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show a", "busy-", "hide", ErrorBox(IDS_ERROR), "close"}));
+    EXPECT_TRUE(window.closed);
+}

@@ -6,10 +6,11 @@
 // emptied. Returns 1 when the block file has ended (no bytes where a header
 // or payload starts, or a payload length of 0) with every block before it
 // decoded and written; 0 on any failure: the block file cannot be opened,
-// the plain file cannot be created, a buffer cannot be had, a header is cut
-// short, a marker is not 0x66, a length is negative or over 32000, a payload
-// is cut short, a zlib stream does not decompress to 1 to 320000 bytes, or a
-// write is not whole. The plain file then keeps the blocks written before.
+// the plain file cannot be created, a buffer cannot be had, a read call
+// fails (even without delivering a byte), a header is cut short, a marker is
+// not 0x66, a length is negative or over 32000, a payload is cut short, a
+// zlib stream does not decompress to 1 to 320000 bytes, or a write is not
+// whole. The plain file then keeps the blocks written before.
 // Both files are opened without sharing; memory is two fixed buffers.
 int DecodeBlockFile(const char* block_path, const char* plain_path);
 

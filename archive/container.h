@@ -8,8 +8,9 @@
 
 // Follows the trailer of the open archive file to its header: seeks to the
 // file's length minus 4, reads the header offset, seeks there and reads 152
-// bytes. Returns non-zero on success; 0 on any short read, a failed seek or a
-// header whose text field has no NUL.
+// bytes. Returns non-zero on success; 0 on any short read, a failed seek, a
+// header offset past 2 GiB (no position a seek can reach) or a header whose
+// text field has no NUL.
 int ReadArchiveHeader(SysFile file, ArchiveHeader* header);
 
 // Result of ReadEntryRecord.
@@ -30,5 +31,7 @@ int ReadPieceData(SysFile file, void* buffer, uint32_t size);
 // out (capacity out_size, normally 260): drive, directory and base name as
 // they are, the first two characters of the extension, then the number with
 // at least two digits (SETUP.EXE -> SETUP.E01, SETUP -> SETUP01). Returns
-// non-zero on success, 0 when the name would not fit.
+// non-zero on success; 0, out left empty, when the name would not fit or a
+// part of archive_path is longer than SplitPath keeps (it would name another
+// place).
 int MakeVolumeName(const char* archive_path, unsigned volume, char* out, unsigned out_size);

@@ -1,0 +1,183 @@
+#include "archive/block_decoder.h"
+#include "archive/format.h"
+
+#include "file_fixture.h"
+
+#include <zlib.h>
+
+#include <climits>
+
+namespace {
+
+// Deterministic text-like bytes: words from a small vocabulary.
+Bytes Text(size_t size, uint32_t seed)
+{
+    static const char* const words[] = {"soubor ", "archiv ", "blok ", "data\n", "instalace ", "0x66 "};
+    Bytes text;
+    while (text.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        const char* word = words[(seed >> 16) % 6];
+        text.insert(text.end(), word, word + strlen(word));
+    }
+    text.resize(size);
+    return text;
+}
+
+// Bytes with a period of 251: any length compresses far below 32000.
+Bytes Pattern(size_t size)
+{
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; i++)
+        bytes[i] = (unsigned char)(i % 251);
+    return bytes;
+}
+
+Bytes Zlib(const Bytes& plain, int level = Z_DEFAULT_COMPRESSION)
+{
+    uLongf size = compressBound(plain.size());
+    Bytes stream(size);
+    EXPECT_EQ(compress2(stream.data(), &size, plain.data(), plain.size(), level), Z_OK);
+    stream.resize(size);
+    return stream;
+}
+
+Bytes ZlibWithDictionary(const Bytes& plain)
+{
+    z_stream z = {};
+    Bytes stream(compressBound(plain.size()) + 16);
+    EXPECT_EQ(deflateInit(&z, Z_DEFAULT_COMPRESSION), Z_OK);
+    EXPECT_EQ(deflateSetDictionary(&z, (const Bytef*)"archiv", 6), Z_OK);
+    z.next_in = (Bytef*)plain.data();
+    z.avail_in = (uInt)plain.size();
+    z.next_out = stream.data();
+    z.avail_out = (uInt)stream.size();
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    stream.resize(z.total_out);
+    deflateEnd(&z);
+    return stream;
+}
+
+Bytes Block(unsigned char marker, unsigned char method, int32_t length, const Bytes& payload)
+{
+    return Concat({{marker, method}, Le32((uint32_t)length), payload});
+}
+
+Bytes Stored(unsigned char method, const Bytes& plain)
+{
+    return Block(BLOCK_MARKER, method, (int32_t)plain.size(), plain);
+}
+
+Bytes Compressed(const Bytes& plain) { return Stored(METHOD_ZLIB, Zlib(plain)); }
+
+// The layout the builder writes: 32000-byte pieces, each a level-6 stream.
+Bytes BuilderLayout(const Bytes& plain)
+{
+    Bytes file;
+    for (size_t at = 0; at < plain.size(); at += 32000) {
+        Bytes piece(plain.begin() + at, plain.begin() + std::min(plain.size(), at + 32000));
+        file = Concat({file, Compressed(piece)});
+    }
+    return file;
+}
+
+Bytes Padded(Bytes bytes, size_t size)
+{
+    bytes.resize(size, 0xA5);
+    return bytes;
+}
+
+Bytes WithLastByteFlipped(Bytes bytes)
+{
+    bytes.back() ^= 1;
+    return bytes;
+}
+
+class BlockDecoderTest : public FileFixture {};
+
+TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
+{
+    const Bytes a = Text(1000, 1), b = Text(5000, 2), big = Text(100000, 3);
+    struct Case {
+        const char* label;
+        Bytes file;
+        int result;
+        Bytes plain;
+    } cases[] = {
+        {"no block", {}, 1, {}},
+        {"1 byte", {0x66}, 0, {}},
+        {"5 bytes", {0x66, 0x01, 0x00, 0x00, 0x00}, 0, {}},
+        {"one zlib block", Compressed(a), 1, a},
+        {"builder layout, 4 blocks", BuilderLayout(big), 1, big},
+        {"level 0 and level 9 streams", Concat({Stored(1, Zlib(a, 0)), Stored(1, Zlib(b, 9))}), 1, Concat({a, b})},
+        {"stored, method 0", Stored(0, a), 1, a},
+        {"stored, method 2", Concat({Compressed(b), Stored(2, a)}), 1, Concat({b, a})},
+        {"stored, method 255", Stored(255, a), 1, a},
+        {"stored, length 32000", Stored(0, Text(32000, 4)), 1, Text(32000, 4)},
+        {"length 32001", Concat({Compressed(a), Stored(0, Text(32001, 4))}), 0, a},
+        {"zlib payload of 32000 with padding", Stored(1, Padded(Zlib(b), 32000)), 1, b},
+        {"zlib payload of 32001 with padding", Concat({Compressed(a), Stored(1, Padded(Zlib(b), 32001))}), 0, a},
+        {"bytes after the zlib stream", Stored(1, Concat({Zlib(a), {0x66, 0x01, 0xFF}})), 1, a},
+        {"plain data of 320000", Compressed(Pattern(320000)), 1, Pattern(320000)},
+        {"plain data of 320001", Concat({Compressed(a), Compressed(Pattern(320001))}), 0, a},
+        {"zlib stream without data", Concat({Compressed(a), Compressed({})}), 0, a},
+        {"wrong Adler-32", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, a},
+        {"preset dictionary", Stored(1, ZlibWithDictionary(a)), 0, {}},
+        {"invalid deflate block type", Stored(1, {0x78, 0x9C, 0xFF, 0xFF, 0xFF}), 0, {}},
+        {"wrong marker, valid block", Concat({Compressed(a), Block(0x67, 1, (int32_t)Zlib(b).size(), Zlib(b))}), 0, a},
+        {"length 0, zlib, then a block", Concat({Compressed(a), Block(0x66, 1, 0, {}), Compressed(b)}), 1, a},
+        {"length 0, stored, then a block", Concat({Compressed(a), Block(0x66, 0, 0, {}), Compressed(b)}), 1, a},
+        {"header, then the end", Concat({Compressed(a), Block(0x66, 1, 100, {})}), 1, a},
+        {"payload cut short", Concat({Compressed(a), Block(0x66, 1, 100, Text(50, 5))}), 0, a},
+        {"length -1, more than a buffer after", Concat({Compressed(a), Block(0x66, 0, -1, Text(40000, 5))}), 0, a},
+        {"length INT32_MIN", Concat({Compressed(a), Block(0x66, 1, INT32_MIN, Zlib(b))}), 0, a},
+        {"5 bytes after a block", Concat({Compressed(a), {0x66, 0x01, 0x10, 0x00, 0x00}}), 0, a},
+    };
+    for (const Case& c : cases) {
+        std::string block = Write("file.bin.xxx", c.file);
+        std::string plain = PathOf("file.bin");
+        EXPECT_EQ(DecodeBlockFile(block.c_str(), plain.c_str()), c.result) << c.label;
+        EXPECT_EQ(Read(plain), c.plain) << c.label;
+    }
+}
+
+TEST_F(BlockDecoderTest, EmptiesAndReplacesExistingPlainFile)
+{
+    std::string plain = Write("file.bin", Text(100000, 6));
+    std::string block = Write("file.bin.xxx", Compressed(Text(10, 7)));
+    EXPECT_EQ(DecodeBlockFile(block.c_str(), plain.c_str()), 1);
+    EXPECT_EQ(Read(plain), Text(10, 7));
+}
+
+TEST_F(BlockDecoderTest, FailsWhenFilesCannotBeHad)
+{
+    std::string block = Write("file.bin.xxx", Compressed(Text(10, 7)));
+    std::string missing_dir_plain = PathOf("missing/file.bin");
+    EXPECT_EQ(DecodeBlockFile(block.c_str(), missing_dir_plain.c_str()), 0);
+
+    std::string plain = PathOf("file.bin");
+    EXPECT_EQ(DecodeBlockFile(PathOf("absent.xxx").c_str(), plain.c_str()), 0);
+    EXPECT_FALSE(std::filesystem::exists(plain));
+
+    std::filesystem::create_directory(PathOf("dir.xxx"));
+    EXPECT_EQ(DecodeBlockFile(PathOf("dir.xxx").c_str(), plain.c_str()), 0);
+}
+
+// A read that fails delivers no bytes, as the end of the file does; taking it
+// for the end would pass a cut-off plain file as whole.
+TEST_F(BlockDecoderTest, FailingReadIsNoEnd)
+{
+    if (!std::filesystem::exists("/proc/self/mem"))
+        GTEST_SKIP() << "no /proc/self/mem";
+    std::string plain = PathOf("file.bin");
+    EXPECT_EQ(DecodeBlockFile("/proc/self/mem", plain.c_str()), 0);  // offset 0 is never mapped
+}
+
+TEST_F(BlockDecoderTest, FailsWhenWriteIsNotWhole)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    std::string block = Write("file.bin.xxx", Compressed(Text(1000, 8)));
+    EXPECT_EQ(DecodeBlockFile(block.c_str(), "/dev/full"), 0);
+}
+
+}  // namespace

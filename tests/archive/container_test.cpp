@@ -1,0 +1,242 @@
+#include "archive/container.h"
+
+#include "file_fixture.h"
+
+#include <string.h>
+
+namespace {
+
+// Copies text into a zeroed field, keeping its last byte a NUL.
+void SetField(char* field, const char* text)
+{
+    memcpy(field, text, std::min<size_t>(strlen(text), TEXT_FIELD_SIZE - 1));
+}
+
+Bytes Header(uint32_t file_count, const char* setup, const char* title, const char* password)
+{
+    ArchiveHeader header = {};
+    header.file_count = file_count;
+    header.close_when_done = 1;
+    SetField(header.setup_program, setup);
+    SetField(header.title, title);
+    SetField(header.password, password);
+    Bytes raw(ARCHIVE_HEADER_SIZE);
+    EncodeArchiveHeader(&header, raw.data());
+    return raw;
+}
+
+// A record and its data.
+Bytes Piece(uint32_t flags, const char* name, const Bytes& data)
+{
+    EntryRecord record = {};
+    record.flags = flags;
+    record.size = (uint32_t)data.size();
+    SetField(record.name, name);
+    Bytes raw(ENTRY_RECORD_SIZE);
+    EncodeEntryRecord(&record, raw.data());
+    return Concat({raw, data});
+}
+
+Bytes Filled(size_t count, unsigned char value) { return Bytes(count, value); }
+
+const Bytes kImage = Filled(100, 'M');
+const Bytes kHeader = Header(1, "setup.exe", "Demo", "");
+const Bytes kSinglePiece = Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", {'h', 'e', 'l', 'l', 'o'});
+
+// kHeader with the 48 bytes at offset filled with 'A', so no NUL is left.
+Bytes HeaderWithoutNul(size_t offset)
+{
+    Bytes raw = kHeader;
+    std::fill(raw.begin() + offset, raw.begin() + offset + TEXT_FIELD_SIZE, 'A');
+    return raw;
+}
+
+SysFile OpenForReading(const std::string& path)
+{
+    SysFile file = SysOpenFile(path.c_str(), SYS_OPEN_READ);
+    EXPECT_NE(file, SYS_NO_FILE) << path;
+    return file;
+}
+
+class ContainerTest : public FileFixture {};
+
+TEST_F(ContainerTest, LocatesHeaderThroughTrailer)
+{
+    struct Case {
+        const char* label;
+        Bytes file;
+        int ok;
+    } cases[] = {
+        {"header after the image", Concat({kImage, kHeader, kSinglePiece, Le32(100)}), 1},
+        {"header at offset 0", Concat({kHeader, Le32(0)}), 1},
+        {"152 bytes up to the end", Concat({kImage, Filled(148, 0), Le32(100)}), 1},
+        {"151 bytes up to the end", Concat({kImage, Filled(147, 0), Le32(100)}), 0},
+        {"trailer past the end", Concat({kImage, kHeader, Le32(0x10000)}), 0},
+        {"trailer beyond 2 GiB", Concat({kImage, kHeader, Le32(0x80000000u)}), 0},
+        {"trailer at -4 as signed", Concat({kImage, kHeader, Le32(0xFFFFFFFCu)}), 0},
+        {"trailer at -1 as signed", Concat({kImage, kHeader, Le32(0xFFFFFFFFu)}), 0},
+        {"trailer points at itself", Concat({kImage, kHeader, Le32(252)}), 0},
+        {"file of 3 bytes", Filled(3, 0), 0},
+        {"empty file", {}, 0},
+        {"setup_program without NUL", Concat({kImage, HeaderWithoutNul(8), Le32(100)}), 0},
+        {"title without NUL", Concat({kImage, HeaderWithoutNul(56), Le32(100)}), 0},
+        {"password without NUL", Concat({kImage, HeaderWithoutNul(104), Le32(100)}), 0},
+    };
+    for (const Case& c : cases) {
+        SysFile file = OpenForReading(Write("archive.exe", c.file));
+        ArchiveHeader header;
+        EXPECT_EQ(!!ReadArchiveHeader(file, &header), c.ok) << c.label;
+        SysClose(file);
+    }
+}
+
+TEST_F(ContainerTest, HeaderFieldsIgnoreBytesAfterNul)
+{
+    Bytes raw = Header(0x12345, "bin\\setup.exe", "Demo 1.0", "");
+    std::fill(raw.begin() + 105, raw.end(), 'Z');  // junk after the empty password
+    SysFile file = OpenForReading(Write("archive.exe", Concat({kImage, raw, Le32(100)})));
+    ArchiveHeader header;
+    ASSERT_TRUE(ReadArchiveHeader(file, &header));
+    SysClose(file);
+    EXPECT_EQ(header.file_count, 0x12345u);
+    EXPECT_EQ(header.close_when_done, 1u);
+    EXPECT_STREQ(header.setup_program, "bin\\setup.exe");
+    EXPECT_STREQ(header.title, "Demo 1.0");
+    EXPECT_STREQ(header.password, "");
+}
+
+TEST_F(ContainerTest, ReadsRecordOnlyWhenWhole)
+{
+    Bytes long_name = Piece(ENTRY_CREATE, std::string(47, 'n').c_str(), {});
+    Bytes no_nul = long_name;
+    no_nul[8 + 47] = 'n';
+    struct Case {
+        const char* label;
+        Bytes file;
+        int result;
+    } cases[] = {
+        {"nothing", {}, RECORD_NONE},
+        {"the 4 trailer bytes", Le32(100), RECORD_NONE},
+        {"55 bytes", Filled(55, 0), RECORD_NONE},
+        {"56 zero bytes", Filled(56, 0), RECORD_READ},
+        {"name of 47 characters", long_name, RECORD_READ},
+        {"name without NUL", no_nul, RECORD_BAD},
+    };
+    for (const Case& c : cases) {
+        SysFile file = OpenForReading(Write("volume", c.file));
+        EntryRecord record;
+        EXPECT_EQ(ReadEntryRecord(file, &record), c.result) << c.label;
+        SysClose(file);
+    }
+}
+
+// The walk the worker makes: header, then pieces until a read comes up short,
+// then the next volume from its first byte.
+TEST_F(ContainerTest, WalksFileSplitOverExecutableAndVolume)
+{
+    Bytes first = Filled(300, 'a'), second = Filled(200, 'b');
+    std::string archive_path = Write("SETUP.EXE",
+                                     Concat({kImage, kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(100)}));
+    char volume_path[SYS_PATH_SIZE];
+    ASSERT_TRUE(MakeVolumeName(archive_path.c_str(), 1, volume_path, sizeof volume_path));
+    EXPECT_EQ(std::string(volume_path), PathOf("SETUP.E01"));
+    Write("SETUP.E01", Concat({Piece(ENTRY_APPEND | ENTRY_LAST, "data.bin", second), Filled(55, 0xEE)}));
+
+    SysFile file = OpenForReading(archive_path);
+    ArchiveHeader header;
+    ASSERT_TRUE(ReadArchiveHeader(file, &header));
+    EntryRecord record;
+    Bytes data(PIECE_SIZE_MAX);
+    ASSERT_EQ(ReadEntryRecord(file, &record), RECORD_READ);
+    EXPECT_EQ(record.flags, (uint32_t)ENTRY_CREATE);
+    ASSERT_TRUE(ReadPieceData(file, data.data(), record.size));
+    EXPECT_EQ(Bytes(data.begin(), data.begin() + record.size), first);
+    EXPECT_EQ(ReadEntryRecord(file, &record), RECORD_NONE);
+    SysClose(file);
+
+    file = OpenForReading(volume_path);
+    ASSERT_EQ(ReadEntryRecord(file, &record), RECORD_READ);
+    EXPECT_EQ(record.flags, (uint32_t)(ENTRY_APPEND | ENTRY_LAST));
+    EXPECT_STREQ(record.name, "data.bin");
+    ASSERT_TRUE(ReadPieceData(file, data.data(), record.size));
+    EXPECT_EQ(Bytes(data.begin(), data.begin() + record.size), second);
+    EXPECT_EQ(ReadEntryRecord(file, &record), RECORD_NONE);
+    SysClose(file);
+}
+
+TEST_F(ContainerTest, SinglePieceEndsRightBeforeTrailer)
+{
+    SysFile file = OpenForReading(Write("archive.exe", Concat({kImage, kHeader, kSinglePiece, Le32(100)})));
+    ArchiveHeader header;
+    EntryRecord record;
+    char data[8];
+    ASSERT_TRUE(ReadArchiveHeader(file, &header));
+    ASSERT_EQ(ReadEntryRecord(file, &record), RECORD_READ);
+    EXPECT_EQ(record.flags, 9u);
+    ASSERT_EQ(record.size, 5u);
+    ASSERT_TRUE(ReadPieceData(file, data, record.size));
+    EXPECT_EQ(ReadEntryRecord(file, &record), RECORD_NONE);  // the 4 trailer bytes
+    SysClose(file);
+}
+
+TEST_F(ContainerTest, PieceDataMustBeWhole)
+{
+    SysFile file = OpenForReading(Write("volume", Filled(9, 'x')));
+    char data[16];
+    EXPECT_FALSE(ReadPieceData(file, data, 10));
+    EXPECT_EQ(SysSeek(file, 0, SYS_SEEK_START), 0);
+    EXPECT_TRUE(ReadPieceData(file, data, 9));
+    EXPECT_TRUE(ReadPieceData(file, data, 0));
+    SysClose(file);
+}
+
+TEST(VolumeName, FollowsArchiveName)
+{
+    // Longest names that fit 260 bytes: 2 + 5 + 248 + 4 characters.
+    const std::string longest = "C:\\dir\\" + std::string(248, 'b') + ".EXE";
+    const std::string longest_first = longest.substr(0, longest.size() - 2) + "01";
+    const std::string cut_directory = "C:\\" + std::string(254, 'd') + "\\S.EXE";
+    struct Case {
+        std::string path;
+        unsigned volume;
+        unsigned out_size;
+        const char* expected;  // null: no name
+    } cases[] = {
+        {"SETUP.EXE", 1, 260, "SETUP.E01"},
+        {"SETUP.EXE", 2, 260, "SETUP.E02"},
+        {"SETUP.EXE", 99, 260, "SETUP.E99"},
+        {"SETUP.EXE", 100, 260, "SETUP.E100"},
+        {"SETUP.EXE", 4294967295u, 260, "SETUP.E4294967295"},
+        {"SETUP.EXX", 1, 260, "SETUP.E01"},
+        {"SETUP", 1, 260, "SETUP01"},
+        {"SETUP.", 7, 260, "SETUP.07"},
+        {"SETUP.E", 3, 260, "SETUP.E03"},
+        {"C:\\DIST\\SETUP.EXE", 1, 260, "C:\\DIST\\SETUP.E01"},
+        {"C:SETUP.EXE", 1, 260, "C:SETUP.E01"},
+        {"C:\\A.B\\SETUP", 12, 260, "C:\\A.B\\SETUP12"},
+        {"/srv/x/setup.tar.gz", 4, 260, "/srv/x/setup.tar.g04"},
+        {"D:\\x\\.hidden", 1, 260, "D:\\x\\.h01"},
+        {"SETUP.EXE", 1, 10, "SETUP.E01"},
+        {"SETUP.EXE", 1, 9, nullptr},
+        {"SETUP.EXE", 1, 0, nullptr},
+        {longest, 1, 260, longest_first.c_str()},
+        {longest, 100, 260, nullptr},
+        {cut_directory, 1, 300, nullptr},
+    };
+    ASSERT_EQ(longest_first.size(), 259u);
+
+    for (const Case& c : cases) {
+        char out[320];
+        memset(out, '#', sizeof out);
+        int ok = MakeVolumeName(c.path.c_str(), c.volume, out, c.out_size);
+        if (c.expected) {
+            EXPECT_TRUE(ok) << c.path << " " << c.volume;
+            EXPECT_STREQ(out, c.expected);
+        } else {
+            EXPECT_FALSE(ok) << c.path << " " << c.volume << " in " << c.out_size;
+        }
+        EXPECT_EQ(out[c.out_size], '#') << "wrote past the buffer: " << c.path;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#!/bin/bash
+# A whole installation that ends with its setup program: the title, the name
+# shown last, the bar's range and end, the window hidden while the setup
+# program runs, what the setup program finds, and nothing left behind.
+. "$(dirname "$0")/lib.sh"
+
+make_payload "$work/payload"
+pack "$work/setup.exe" --setup recorder.exe --title Pokus --compress '*.txt'
+extraction_names >"$work/before"
+recorder_env run hold
+drive run <<'DRV'
+timeout 20000
+start $WORK\setup.exe
+wait-window Pokus Instalátor
+wait-gone
+sleep 1000
+visible
+title
+text 1001
+bar 1000
+echo checked
+timeout 30000
+wait-exit
+DRV
+# Nothing shows the window again, so hidden now is hidden all through the
+# setup program's run, which the recorder holds open until released.
+await run 'echo "checked"'
+await_file "$work/run.record"
+release run
+finish run <<'EXPECTED'
+visible 0
+title "Pokus Instalátor"
+text 1001 "docs\\old\\history.txt.xxx"
+bar 1000 0 5 5
+exit 0
+EXPECTED
+check_installed run
+# The setup program starts in the directory found last: docs\old, the last
+# piece's, had to be created, so that is docs.
+program=$(record_value run program)
+[ "$(record_value run current_directory)" = "${program%\\*}\\docs" ] ||
+    fail "current directory $(record_value run current_directory)"
+check_removed run "$work/before"

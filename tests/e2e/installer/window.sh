@@ -1,0 +1,67 @@
+#!/bin/bash
+# The progress window against a stand-in worker (tests/windows/window_host):
+# the bar's range and steps, names and titles, the end of the session, and
+# the cancel flag with and without work to wait for.
+. "$(dirname "$0")/lib.sh"
+
+host="start $TESTS\\window_host.exe"
+
+# Until the first name the line is empty; a count of 65536 gives the bar a
+# maximum of 0; a name sent twice steps the bar once, one in other letter
+# case once more; an empty title leaves a blank before the caption. The end
+# of a session, even one called off, removes the files and keeps the
+# window; a close with nothing busy ends the window at once.
+drive commands <<DRV
+$host total 65536 sleep 1500 total 10 title - show a.txt show a.txt show A.TXT sleep 3000 dec close
+wait-window Instalátor
+text 1001
+bar 1000
+wait-window  Instalátor
+wait-text 1001 A.TXT
+bar 1000
+send WM_ENDSESSION 0 0
+visible
+timeout 5000
+wait-exit
+DRV
+finish commands <<'EXPECTED'
+text 1001 ""
+bar 1000 0 0 0
+bar 1000 0 10 2
+removed 0
+result 0
+visible 1
+removed 0
+ended
+exit 0
+EXPECTED
+
+# Storno while the worker is busy raises the cancel flag and waits for it.
+drive busy <<DRV
+$host total 3 show x sleep 2000 dec hide sleep 5000
+wait-window Instalátor
+press 2
+wait-gone
+timeout 5000
+wait-exit
+DRV
+finish busy <<'EXPECTED'
+removed 1
+ended
+exit 0
+EXPECTED
+
+# Storno with nothing busy leaves the flag down and ends half a second later.
+drive idle <<DRV
+$host dec
+wait-window Instalátor
+sleep 300
+press 2
+timeout 5000
+wait-exit
+DRV
+finish idle <<'EXPECTED'
+removed 0
+ended
+exit 0
+EXPECTED

@@ -1,0 +1,29 @@
+// Runs the installer's progress window in a process whose CreateThread
+// always fails, the way it does when the system is out of resources: the
+// window must say so and end rather than wait for a worker that never ran.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "resources/resource.h"
+#include "shell/win32/dialogs.h"
+#include "shell/win32/progress_dialog.h"
+
+static HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
+                                         DWORD, LPDWORD) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return NULL;
+}
+
+// The window's code calls CreateThread through this import slot (the x86_64
+// name; the test programs are built for x86_64 only). Defined here, it
+// keeps the linker from taking kernel32's.
+extern "C" {
+void* __imp_CreateThread = (void*)FailingCreateThread;
+}
+
+int main() {
+    g_instance = GetModuleHandleA(NULL);
+    InitCommonControls();
+    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, ProgressDialogProc, 0);
+    return 0;
+}

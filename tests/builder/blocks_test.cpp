@@ -1,0 +1,124 @@
+#include "archive/block_decoder.h"
+#include "archive/format.h"
+#include "test_util.h"
+#include "tools/rozbal/block_encoder.h"
+#include "tools/rozbal/install_model.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<unsigned char> Encode(const std::string& plain)
+{
+    BlockEncoder encoder;
+    std::vector<unsigned char> out;
+    encoder.Encode(reinterpret_cast<const unsigned char*>(plain.data()), plain.size(), out);
+    return out;
+}
+
+// Methods of the blocks in order, e.g. "1 1 0".
+std::string Methods(const std::vector<unsigned char>& blocks)
+{
+    std::string methods;
+    for (size_t at = 0; at < blocks.size(); at += BLOCK_HEADER_SIZE + ReadLe32(&blocks[at + 2])) {
+        EXPECT_EQ(blocks[at], BLOCK_MARKER);
+        uint32_t length = ReadLe32(&blocks[at + 2]);
+        EXPECT_GE(length, 1u);
+        EXPECT_LE(length, static_cast<uint32_t>(BLOCK_PAYLOAD_MAX));
+        if (blocks[at + 1] == METHOD_ZLIB) {
+            EXPECT_EQ(blocks[at + 6], 0x78);
+            EXPECT_EQ(blocks[at + 7], 0x9C);
+        }
+        methods += (methods.empty() ? "" : " ") + std::to_string(blocks[at + 1]);
+    }
+    return methods;
+}
+
+std::vector<unsigned char> Hex(const char* text)
+{
+    std::vector<unsigned char> bytes;
+    for (const char* c = text; *c;) {
+        if (*c == ' ') {
+            c++;
+            continue;
+        }
+        bytes.push_back(static_cast<unsigned char>(std::stoul(std::string(c, 2), nullptr, 16)));
+        c += 2;
+    }
+    return bytes;
+}
+
+TEST(Blocks, EncodedFilesDecodeWithTheInstallersDecoder)
+{
+    struct Case {
+        size_t size;
+        bool noise;
+        const char* methods;
+    } cases[] = {
+        {0, false, ""},
+        {1, false, "1"},
+        {32000, false, "1"},
+        {32001, false, "1 1"},
+        {100000, false, "1 1 1 1"},
+        {32000, true, "0"},
+        {64001, true, "0 0 1"},  // the last block, one byte, fits its stream
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        std::string plain = MakeData(c.size, c.noise);
+        std::vector<unsigned char> blocks = Encode(plain);
+        EXPECT_EQ(Methods(blocks), c.methods) << c.size;
+
+        WriteFile(dir / "f.xxx", std::string(blocks.begin(), blocks.end()));
+        ASSERT_EQ(DecodeBlockFile((dir / "f.xxx").c_str(), (dir / "f").c_str()), 1) << c.size;
+        EXPECT_EQ(ReadFile(dir / "f"), plain) << c.size;
+
+        // Fed in odd slices, as pieces of an archive arrive.
+        BlockStream stream;
+        for (size_t at = 0; at < blocks.size(); at += 7777)
+            stream.Feed(blocks.data() + at, std::min<size_t>(7777, blocks.size() - at));
+        EXPECT_EQ(stream.Finish(), "") << c.size;
+        EXPECT_EQ(stream.PlainBytes(), c.size);
+        EXPECT_EQ(stream.Warning(), "");
+    }
+}
+
+TEST(Blocks, StreamJudgesLikeTheDecoder)
+{
+    struct Case {
+        const char* hex;
+        const char* failure;  // a part of the reason; "" accepted
+        const char* warning;
+    } cases[] = {
+        {"", "", ""},
+        {"66 00 01 00 00 00 41", "", ""},
+        {"66 02 02 00 00 00 41 42 66 FF 01 00 00 00 43", "", ""},
+        {"66 01", "6-byte header", ""},
+        {"67 00 01 00 00 00 41", "marker", ""},
+        {"66 00 01 7D 00 00", "outside 0 to 32000", ""},
+        {"66 00 FF FF FF FF 41", "outside 0 to 32000", ""},
+        {"66 00 03 00 00 00 41", "cut short", ""},
+        {"66 00 01 00 00 00", "", "right after a block header"},
+        {"66 00 00 00 00 00 41 41 41", "", "3 bytes after it"},
+        {"66 01 02 00 00 00 78 9C", "decompress", ""},
+        {"66 00 01 00 00 00 41 66 01 08 00 00 00 78 9C 03 00 00 00 00 01", "offset 7", ""},  // empty stream
+        {"66 01 09 00 00 00 78 9C 73 04 00 00 42 00 41", "Adler-32", ""},
+        {"66 01 09 00 00 00 78 9C 73 04 00 00 42 00 42", "", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<unsigned char> bytes = Hex(c.hex);
+        BlockStream stream;
+        stream.Feed(bytes.data(), bytes.size());
+        std::string failure = stream.Finish();
+        if (c.failure[0] == 0)
+            EXPECT_EQ(failure, "") << c.hex;
+        else
+            EXPECT_NE(failure.find(c.failure), std::string::npos) << c.hex << " gave: " << failure;
+        if (c.warning[0] == 0)
+            EXPECT_EQ(stream.Warning(), "") << c.hex;
+        else
+            EXPECT_NE(stream.Warning().find(c.warning), std::string::npos) << c.hex << ": " << stream.Warning();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,330 @@
+// End-to-end runs of the rozbal binary: round trips, the layout against the
+// format, determinism, and the messages and exit codes of the failures.
+#include "archive/format.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstring>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { WriteFile(stub_, std::string(1000, 'M')); }
+
+    // Runs rozbal with `args` (already quoted as needed) in the scratch directory.
+    Result Run(const std::string& args)
+    {
+        std::string command = "cd '" + dir_.path().string() + "' && " ROZBAL_BINARY " " + args + " >out.txt 2>err.txt";
+        int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"), ReadFile(dir_ / "err.txt")};
+    }
+
+    // Packs tree/ into `output` with the fake stub; expects success.
+    void Pack(const std::string& args, const std::string& output = "SETUP.EXE")
+    {
+        Result r = Run("pack -q --stub stub.exe " + args + " tree -o " + output);
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+
+    void MakeTree(const std::map<std::string, std::string>& files)
+    {
+        for (const auto& [name, data] : files)
+            WriteFile(dir_ / "tree" / name, data);
+    }
+
+    // Every file under root with its content, by relative path.
+    static std::map<std::string, std::string> Contents(const fs::path& root)
+    {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                contents[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
+        return contents;
+    }
+
+    TempDir dir_;
+    fs::path stub_ = dir_ / "stub.exe";
+};
+
+// The pieces of an executable without volumes: "flags size name" each.
+std::vector<std::string> Pieces(const std::string& exe, ArchiveHeader& header)
+{
+    uint32_t offset = ReadLe32(reinterpret_cast<const unsigned char*>(exe.data() + exe.size() - TRAILER_SIZE));
+    const auto* raw = reinterpret_cast<const unsigned char*>(exe.data());
+    EXPECT_TRUE(DecodeArchiveHeader(raw + offset, &header));
+    std::vector<std::string> pieces;
+    for (size_t at = offset + ARCHIVE_HEADER_SIZE; at + ENTRY_RECORD_SIZE <= exe.size();) {
+        EntryRecord record;
+        EXPECT_TRUE(DecodeEntryRecord(raw + at, &record));
+        pieces.push_back(std::to_string(record.flags) + " " + std::to_string(record.size) + " " + record.name);
+        at += ENTRY_RECORD_SIZE + record.size;
+        if (record.flags & ENTRY_LAST) {
+            EXPECT_EQ(at + TRAILER_SIZE, exe.size());
+            break;
+        }
+    }
+    return pieces;
+}
+
+TEST_F(Cli, RoundTrips)
+{
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> files;
+        std::string args;
+    } cases[] = {
+        {"single file", {{"setup.exe", "MZ program"}}, ""},
+        {"empty files", {{"setup.exe", ""}, {"a", ""}, {"d/b", ""}}, ""},
+        {"piece limits",
+         {{"setup.exe", "x"}, {"exact", MakeData(3000000, false)}, {"over", MakeData(3000001, true)}},
+         ""},
+        {"nested", {{"setup.exe", "x"}, {"a/x", "1"}, {"a/b/y", "2"}, {"a/b/c/z", "3"}, {"a/b2/w", "4"}}, ""},
+        {"block files",
+         {{"setup.exe", "MZ"},
+          {"text", MakeData(100000, false)},
+          {"noise", MakeData(70000, true)},
+          {"empty", ""},
+          {"exact", MakeData(32000, false)},
+          {"d/noise32000", MakeData(32000, true)}},
+         "--compress-all"},
+        {"volumes",
+         {{"setup.exe", "MZ"}, {"big", MakeData(300000, true)}, {"small.txt", MakeData(5000, false)}},
+         "--volume-size 64K --compress '*.txt'"},
+        {"czech names",
+         {{"setup.exe", "MZ"}, {"příliš žluťoučký.txt", MakeData(40000, false)}, {"ďábelské ódy/kůň.txt", "úpěl"}},
+         "--compress '*.txt' --title 'Žluťoučký kůň'"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_ / "tree");
+        fs::remove_all(dir_ / "out");
+        MakeTree(c.files);
+        Pack("--setup setup.exe " + c.args);
+        Result verify = Run("verify SETUP.EXE");
+        EXPECT_EQ(verify.code, 0) << c.what << ": " << verify.err;
+        Result extract = Run("extract -q SETUP.EXE out");
+        ASSERT_EQ(extract.code, 0) << c.what << ": " << extract.err;
+        EXPECT_EQ(Contents(dir_ / "out"), Contents(dir_ / "tree")) << c.what;
+    }
+}
+
+TEST_F(Cli, LayoutFollowsTheFormat)
+{
+    MakeTree({{"setup.exe", "MZ"}});
+    Pack("--setup setup.exe --title Titul --password Heslo --stay");
+    std::string exe = ReadFile(dir_ / "SETUP.EXE");
+    EXPECT_EQ(exe.substr(0, 1000), std::string(1000, 'M'));
+    ArchiveHeader header;
+    EXPECT_EQ(Pieces(exe, header), std::vector<std::string>{"9 2 setup.exe"});
+    EXPECT_EQ(ReadLe32(reinterpret_cast<const unsigned char*>(exe.data()) + exe.size() - 4), 1000u);
+    EXPECT_EQ(header.file_count, 1u);
+    EXPECT_EQ(header.close_when_done, 0u);
+    EXPECT_STREQ(header.title, "Titul");
+    EXPECT_STREQ(header.password, "Heslo");
+    // Text fields are zero after their NUL, for reproducible files.
+    EXPECT_EQ(exe.substr(1000 + 8 + 9, 48 - 9), std::string(48 - 9, '\0'));
+
+    fs::remove_all(dir_ / "tree");
+    MakeTree({{"setup.exe", "MZ"}, {"a/data", MakeData(70000, false)}, {"a/b/more", "x"}});
+    Pack("--setup setup.exe --compress data");
+    exe = ReadFile(dir_ / "SETUP.EXE");
+    std::vector<std::string> pieces = Pieces(exe, header);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], "1 2 setup.exe");
+    EXPECT_EQ(pieces[1].substr(0, 2), "1 ");
+    EXPECT_EQ(pieces[1].substr(pieces[1].size() - 10), "a\\data.xxx");
+    EXPECT_EQ(pieces[2], "9 1 a\\b\\more");
+    EXPECT_EQ(header.close_when_done, 1u);
+    EXPECT_EQ(header.file_count, 3u);
+    size_t block = 1000 + ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE + 2 + ENTRY_RECORD_SIZE;
+    EXPECT_EQ(exe.substr(block, 2), "\x66\x01");
+    EXPECT_EQ(exe.substr(block + 6, 2), "\x78\x9C");
+}
+
+TEST_F(Cli, VolumesSplitAFileAndFillUp)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(150000, true)}});
+    Pack("--setup setup.exe --volume-size 64K");
+    std::string exe = ReadFile(dir_ / "SETUP.EXE");
+    EXPECT_EQ(exe.size(), 1000 + ARCHIVE_HEADER_SIZE + 65536u);
+    ArchiveHeader header;
+    std::vector<std::string> pieces = Pieces(exe, header);
+    EXPECT_EQ(pieces.back(), "1 " + std::to_string(65536 - 4 - 56) + " big");
+    std::string volume = ReadFile(dir_ / "SETUP.E01");
+    EXPECT_EQ(volume.size(), 65536u);
+    EXPECT_EQ(volume.substr(0, 4), std::string("\x02\0\0\0", 4));
+    EXPECT_EQ(volume.substr(8, 4), std::string("big\0", 4));
+    EXPECT_EQ(ReadFile(dir_ / "SETUP.E02").substr(0, 4), std::string("\x02\0\0\0", 4));
+    EXPECT_FALSE(fs::exists(dir_ / "SETUP.E03"));
+
+    Result again = Run("pack --stub stub.exe --setup setup.exe --volume-size 64K tree -o SETUP.EXE");
+    EXPECT_EQ(again.code, 0);
+    EXPECT_NE(again.err.find("overwriting"), std::string::npos) << again.err;
+    Result list = Run("list SETUP.EXE");
+    EXPECT_EQ(list.code, 0);
+    EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.exe"), std::string::npos) << list.out;
+}
+
+TEST_F(Cli, OutputIsReproducible)
+{
+    MakeTree({{"setup.exe", "MZ"},
+              {"a.txt", MakeData(2000000, false)},
+              {"b.bin", MakeData(500000, true)},
+              {"c/d.txt", MakeData(700001, false, 7)}});
+    std::string reference;
+    for (const char* threads : {"1", "4", "1"}) {
+        Pack(std::string("--setup setup.exe --compress-all --volume-size 1000K --threads ") + threads);
+        std::string all = ReadFile(dir_ / "SETUP.EXE") + ReadFile(dir_ / "SETUP.E01") + ReadFile(dir_ / "SETUP.E02");
+        if (reference.empty())
+            reference = all;
+        EXPECT_TRUE(all == reference) << "threads " << threads;
+    }
+}
+
+TEST_F(Cli, FailuresExplainThemselves)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"data", MakeData(100000, false)}});
+    WriteFile(dir_ / "nodir" / "setup.exe", "MZ");
+    WriteFile(dir_ / "nodir" / "x" / "y" / "z", "deep");
+    WriteFile(dir_ / "ok" / "setup.exe", "MZ");
+    WriteFile(dir_ / "long" / std::string(48, 'n'), "x");
+    WriteFile(dir_ / "short.exe", "0123456789");
+    WriteFile(dir_ / "full" / "f", "x");
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.exe ok -o GOOD.EXE").code, 0);
+    std::string good = ReadFile(dir_ / "GOOD.EXE");
+    WriteFile(dir_ / "TRUNCATED.EXE", good.substr(0, good.size() - 1));
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup data tree -o TREE.EXE").code, 0);
+    std::string tree = ReadFile(dir_ / "TREE.EXE");
+    WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
+    fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
+
+    struct Case {
+        std::string args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {"", 1, "no command"},
+        {"frobnicate", 1, "unknown command 'frobnicate'"},
+        {"pack --bogus ok -o X", 1, "unknown option --bogus"},
+        {"pack ok", 1, "pack needs -o"},
+        {"pack --stub stub.exe ok -o X", 1, "pack needs --setup"},
+        {"pack --stub stub.exe --setup nope.exe ok -o X", 1, "--setup nope.exe: no such file"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 56 ok -o X", 1, "must hold an entry record"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 1X ok -o X", 1, "bad size '1X'"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size= ok -o X", 1, "bad size ''"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
+        {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
+        {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
+        {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1, "at most 47"},
+        {"pack --stub stub.exe --setup setup.exe --password 日本 ok -o X", 1, "code page 1250"},
+        {"pack --stub stub.exe --setup setup.exe ok -o ok/X", 1, "lies inside the tree"},
+        {"pack --stub stub.exe --setup setup.exe ok -o full", 1, "is a directory"},
+        {"pack --stub stub.exe --setup setup.exe missing -o X", 2, "missing: not a directory"},
+        {"pack --stub nostub.exe --setup setup.exe ok -o X", 2, "stub nostub.exe: no such file"},
+        {"pack --stub stub.exe --setup nnn long -o X", 2, "the installer takes at most 47"},
+        {"pack --stub stub.exe --setup setup.exe nodir -o X", 2, "directory 'x' holds subdirectories but no file"},
+        {"pack --stub stub.exe --setup setup.exe ok -o no/such/dir/X", 3, "cannot create"},
+        {"list missing.exe", 2, "cannot open missing.exe"},
+        {"verify short.exe", 2, "short.exe holds no archive"},
+        {"verify stub.exe", 2, "stub.exe holds no archive"},
+        {"verify TRUNCATED.EXE", 2, "TRUNCATED.EXE holds no archive"},
+        {"verify CUT.EXE", 2, "CUT.EXE, offset 1152, piece 1 (data): the data is cut short"},
+        {"verify V.EXE", 2, "missing volume V.E02"},
+        {"extract GOOD.EXE full", 1, "is not empty"},
+        {"verify", 1, "verify needs one installer"},
+        {"extract GOOD.EXE", 1, "needs an installer and a directory"},
+    };
+    for (const Case& c : cases) {
+        Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "X"));
+    for (const char* command : {"", "pack", "list", "verify", "extract"}) {
+        Result help = Run(std::string(command) + " --help");
+        EXPECT_EQ(help.code, 0);
+        EXPECT_EQ(help.out.rfind("usage: rozbal", 0), 0u) << command;
+    }
+}
+
+TEST_F(Cli, FailedPackLeavesNothing)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"a", MakeData(3000000, false)}});
+    fs::create_symlink("/proc/self/mem", dir_ / "tree" / "b");  // a regular file that cannot be read
+    Result r = Run("pack -q --stub stub.exe --setup setup.exe tree -o SETUP.EXE");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
+    for (const auto& entry : fs::directory_iterator(dir_.path()))
+        EXPECT_EQ(entry.path().filename().string().find("SETUP"), std::string::npos) << entry.path();
+}
+
+// Hand-made archives that the installer must not follow outside its directory.
+TEST_F(Cli, ExtractRefusesUnsafeNames)
+{
+    struct Case {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"..\\evil", "'..' component"},
+        {"a\\..\\..\\evil", "'..' component"},
+        {"\\evil", "rooted"},
+        {"\\\\host\\share\\evil", "rooted"},
+        {"c:\\evil", "contains ':'"},
+        {"C:evil", "contains ':'"},
+        {"evil:stream", "contains ':'"},
+        {"/evil", "rooted"},
+    };
+    for (const Case& c : cases) {
+        std::string exe(1000, 'M');
+        ArchiveHeader header{};
+        header.file_count = 1;
+        std::strcpy(header.setup_program, c.name);
+        unsigned char raw[ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE + TRAILER_SIZE];
+        EncodeArchiveHeader(&header, raw);
+        EntryRecord record{};
+        record.flags = ENTRY_CREATE | ENTRY_LAST;
+        std::strcpy(record.name, c.name);
+        EncodeEntryRecord(&record, raw + ARCHIVE_HEADER_SIZE);
+        WriteLe32(raw + ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE, 1000);
+        exe.append(reinterpret_cast<const char*>(raw), sizeof raw);
+        WriteFile(dir_ / "BAD.EXE", exe);
+        fs::remove_all(dir_ / "deep");
+
+        Result r = Run("extract BAD.EXE deep/in");
+        EXPECT_EQ(r.code, 2) << c.name;
+        EXPECT_NE(r.err.find("piece 1"), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_TRUE(fs::is_empty(dir_ / "deep" / "in")) << c.name;
+        EXPECT_EQ(Run("verify BAD.EXE").code, 2) << c.name;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+        EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
+}
+
+TEST_F(Cli, VerifyFindsCorruptBlocks)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"data", MakeData(100000, false)}});
+    Pack("--setup setup.exe --compress data");
+    std::string exe = ReadFile(dir_ / "SETUP.EXE");
+    size_t payload = 1000 + ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE + 2 + ENTRY_RECORD_SIZE + 6;
+    exe[payload + 500] ^= 0x55;
+    WriteFile(dir_ / "SETUP.EXE", exe);
+    Result r = Run("verify SETUP.EXE");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("block file data.xxx does not decode: the block at offset 0"), std::string::npos) << r.err;
+    EXPECT_EQ(Run("extract SETUP.EXE out").code, 2);
+}
+
+}  // namespace

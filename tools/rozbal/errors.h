@@ -1,0 +1,35 @@
+// Failures of the builder, one type per exit code, so that main() can turn
+// whatever reaches it into a message and the documented status.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+enum ExitCode {
+    EXIT_OK = 0,
+    EXIT_USAGE = 1,   // bad command line
+    EXIT_INPUT = 2,   // unreadable or unsuitable input, bad archive
+    EXIT_OUTPUT = 3,  // cannot write the output
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct InputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct OutputError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A signal asked the program to stop; `signal` is re-raised once the
+// temporary files are gone, so the caller sees the usual signal death.
+struct Interrupted : std::runtime_error {
+    explicit Interrupted(int number) : std::runtime_error("interrupted"), signal(number) {}
+    int signal;
+};
+
+// "what: reason" with reason taken from errno.
+std::string SystemMessage(const std::string& what, int error);

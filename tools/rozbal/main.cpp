@@ -1,0 +1,47 @@
+// rozbal: builds installers from a tree and inspects them.
+#include "tools/rozbal/cli.h"
+#include "tools/rozbal/errors.h"
+
+#include <csignal>
+#include <cstdio>
+#include <new>
+
+int main(int argc, char** argv)
+{
+    try {
+        CommandLine line = ParseCommandLine(argc, argv);
+        if (line.help) {
+            std::fputs(HelpText(line.command), stdout);
+            return EXIT_OK;
+        }
+        if (line.command == "pack")
+            RunPack(line.pack);
+        else if (line.command == "list")
+            RunList(line.read);
+        else if (line.command == "verify")
+            RunVerify(line.read);
+        else
+            RunExtract(line.read);
+        return EXIT_OK;
+    } catch (const Interrupted& e) {
+        std::fprintf(stderr, "rozbal: interrupted; nothing was written\n");
+        std::signal(e.signal, SIG_DFL);
+        std::raise(e.signal);
+        return EXIT_OUTPUT;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "rozbal: %s\n(rozbal --help shows the usage)\n", e.what());
+        return EXIT_USAGE;
+    } catch (const InputError& e) {
+        std::fprintf(stderr, "rozbal: %s\n", e.what());
+        return EXIT_INPUT;
+    } catch (const OutputError& e) {
+        std::fprintf(stderr, "rozbal: %s\n", e.what());
+        return EXIT_OUTPUT;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "rozbal: out of memory\n");
+        return EXIT_OUTPUT;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "rozbal: %s\n", e.what());
+        return EXIT_INPUT;
+    }
+}

@@ -1,0 +1,132 @@
+#include "tools/rozbal/output.h"
+
+#include "tools/rozbal/errors.h"
+#include "tools/rozbal/names.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kBufferSize = 4 << 20;
+
+}  // namespace
+
+OutputFile::OutputFile(fs::path target) : target_(std::move(target))
+{
+    temporary_ = target_.parent_path() / ("." + target_.filename().string() + ".part" + std::to_string(getpid()));
+    // 0666 lets the umask decide, as for any file the user creates.
+    fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        throw OutputError(SystemMessage("cannot create " + temporary_.string(), errno));
+    buffer_.reserve(kBufferSize);
+}
+
+OutputFile::~OutputFile()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    if (!committed_)
+        unlink(temporary_.c_str());
+}
+
+void OutputFile::Write(const void* data, size_t size)
+{
+    size_ += size;
+    if (buffer_.size() + size > kBufferSize)
+        Flush();
+    if (size >= kBufferSize) {
+        buffer_.assign(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + size);
+        Flush();
+        return;
+    }
+    buffer_.insert(buffer_.end(), static_cast<const unsigned char*>(data),
+                   static_cast<const unsigned char*>(data) + size);
+}
+
+void OutputFile::Flush()
+{
+    const unsigned char* next = buffer_.data();
+    size_t left = buffer_.size();
+    while (left > 0) {
+        ssize_t written = write(fd_, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw OutputError(SystemMessage("cannot write " + target_.string(), written < 0 ? errno : ENOSPC));
+        next += written;
+        left -= static_cast<size_t>(written);
+    }
+    buffer_.clear();
+}
+
+void OutputFile::Close()
+{
+    Flush();
+    int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0)
+        throw OutputError(SystemMessage("cannot write " + target_.string(), errno));
+}
+
+void OutputFile::Commit()
+{
+    if (rename(temporary_.c_str(), target_.c_str()) != 0)
+        throw OutputError(SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), errno));
+    committed_ = true;
+}
+
+VolumeSet::VolumeSet(const fs::path& output, const std::vector<unsigned char>& stub, const ArchiveHeader& header)
+    : output_(output), header_offset_(static_cast<uint32_t>(stub.size()))
+{
+    files_.push_back(std::make_unique<OutputFile>(output));
+    unsigned char raw[ARCHIVE_HEADER_SIZE];
+    EncodeArchiveHeader(&header, raw);
+    files_[0]->Write(stub.data(), stub.size());
+    files_[0]->Write(raw, sizeof raw);
+}
+
+void VolumeSet::WritePiece(uint32_t flags, const std::string& name, const unsigned char* data, uint32_t size)
+{
+    EntryRecord record{};
+    record.flags = flags;
+    record.size = size;
+    std::memcpy(record.name, name.data(), name.size());  // the rest stays zero
+    unsigned char raw[ENTRY_RECORD_SIZE];
+    EncodeEntryRecord(&record, raw);
+    files_.back()->Write(raw, sizeof raw);
+    files_.back()->Write(data, size);
+}
+
+void VolumeSet::WriteTrailer()
+{
+    unsigned char trailer[TRAILER_SIZE];
+    WriteLe32(trailer, header_offset_);
+    files_[0]->Write(trailer, sizeof trailer);
+}
+
+void VolumeSet::StartVolume()
+{
+    if (files_.size() == 1)
+        WriteTrailer();
+    files_.back()->Close();
+    files_.push_back(std::make_unique<OutputFile>(VolumePath(output_, static_cast<unsigned>(files_.size()))));
+}
+
+void VolumeSet::Close()
+{
+    if (files_.size() == 1)
+        WriteTrailer();
+    files_.back()->Close();
+}
+
+void VolumeSet::Commit()
+{
+    for (size_t i = files_.size(); i-- > 0;)
+        files_[i]->Commit();
+}

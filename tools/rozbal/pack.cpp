@@ -1,0 +1,309 @@
+#include "tools/rozbal/pack.h"
+
+#include "archive/format.h"
+#include "tools/rozbal/errors.h"
+#include "tools/rozbal/layout.h"
+#include "tools/rozbal/names.h"
+#include "tools/rozbal/output.h"
+#include "tools/rozbal/parallel_encoder.h"
+#include "tools/rozbal/progress.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kCompressedChunk = 32 * BLOCK_PAYLOAD_MAX;  // whole blocks, so chunks encode independently
+constexpr size_t kPlainChunk = 1 << 20;
+constexpr uint64_t kLargestExecutable = INT32_MAX;  // the installer seeks with signed 32-bit offsets
+
+void Note(const std::string& text) { std::fprintf(stderr, "rozbal: %s\n", text.c_str()); }
+
+volatile std::sig_atomic_t g_signal = 0;
+
+extern "C" void OnSignal(int number) { g_signal = number; }
+
+// While it lives, an interrupt, hang-up or termination only sets g_signal,
+// which the pack loop turns into an Interrupted exception, so that the
+// temporary files are removed before the process ends.
+class SignalGuard {
+public:
+    SignalGuard()
+    {
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < kSignals.size(); i++)
+            sigaction(kSignals[i], &action, &previous_[i]);
+    }
+    ~SignalGuard()
+    {
+        for (size_t i = 0; i < kSignals.size(); i++)
+            sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+    SignalGuard(const SignalGuard&) = delete;
+    SignalGuard& operator=(const SignalGuard&) = delete;
+
+    static void Check()
+    {
+        if (g_signal != 0)
+            throw Interrupted(g_signal);
+    }
+
+private:
+    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+    std::array<struct sigaction, 3> previous_;
+};
+
+class InputFile {
+public:
+    explicit InputFile(const PackFile& file) : file_(file), expected_(file.size)
+    {
+        fd_ = open(file.source.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            throw InputError(SystemMessage("cannot open " + file.source.string(), errno));
+    }
+    ~InputFile() { close(fd_); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Reads up to `limit` bytes into `data`. Returns whether it filled them
+    // all: false means the file has ended.
+    bool Fill(std::vector<unsigned char>& data, size_t limit)
+    {
+        // Sized for what the scan saw, plus one byte to meet the end in the
+        // same pass; a file that has grown since makes the buffer grow.
+        data.resize(static_cast<size_t>(std::min<uint64_t>(limit, expected_ + 1)));
+        size_t got = 0;
+        for (;;) {
+            if (got == data.size()) {
+                if (got == limit)
+                    break;
+                data.resize(std::min(limit, 2 * got));
+            }
+            ssize_t n = read(fd_, data.data() + got, data.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw InputError(SystemMessage("cannot read " + file_.source.string(), errno));
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        data.resize(got);
+        expected_ -= std::min<uint64_t>(expected_, got);
+        return got == limit;
+    }
+
+private:
+    const PackFile& file_;
+    uint64_t expected_;  // bytes the scan saw that are not read yet
+    int fd_;
+};
+
+// A code page 1250 text field of the header.
+void SetTextField(char* field, const std::string& utf8, const char* option)
+{
+    std::string text;
+    if (!Utf8ToCp1250(utf8, text))
+        throw UsageError(std::string(option) + ": the text cannot be written in code page 1250");
+    if (text.size() > TEXT_FIELD_SIZE - 1)
+        throw UsageError(std::string(option) + ": " + std::to_string(text.size()) +
+                         " bytes in code page 1250, the installer takes at most 47");
+    std::memcpy(field, text.data(), text.size());
+}
+
+const PackFile& FindSetup(const TreeScan& scan, const std::string& setup)
+{
+    std::string wanted = setup;
+    for (char& c : wanted)
+        if (c == '\\')
+            c = '/';
+    wanted = fs::path(wanted).lexically_normal().generic_string();
+    for (const PackFile& file : scan.files)
+        if (file.relative == wanted)
+            return file;
+    throw UsageError("--setup " + setup + ": no such file in the tree");
+}
+
+ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
+{
+    if (options.setup.empty())
+        throw UsageError("pack needs --setup: the program the installer starts");
+    ArchiveHeader header{};
+    header.file_count = static_cast<uint32_t>(scan.files.size());
+    header.close_when_done = options.stay ? 0 : 1;
+    std::string setup = FindSetup(scan, options.setup).archive_name;
+    std::memcpy(header.setup_program, setup.data(), setup.size());
+    SetTextField(header.title, options.title, "--title");
+    SetTextField(header.password, options.password, "--password");
+    return header;
+}
+
+std::vector<unsigned char> ReadStub(const fs::path& path)
+{
+    std::error_code error;
+    uint64_t size = fs::file_size(path, error);
+    if (!error && size > kLargestExecutable)
+        throw InputError("the stub " + path.string() + " is too large: the installer reads files of up to 2 GiB");
+    std::vector<unsigned char> stub(error ? 0 : size);
+    std::ifstream in(path, std::ios::binary);
+    if (error || !in.read(reinterpret_cast<char*>(stub.data()), static_cast<std::streamsize>(stub.size())))
+        throw InputError("cannot read the stub " + path.string());
+    return stub;
+}
+
+LayoutLimits MakeLimits(uint64_t volume_size, size_t stub_size)
+{
+    uint64_t room = kLargestExecutable - std::min<uint64_t>(kLargestExecutable, stub_size + ARCHIVE_HEADER_SIZE);
+    if (volume_size != 0)
+        room = std::min(room, volume_size);
+    if (room < TRAILER_SIZE + ENTRY_RECORD_SIZE)
+        throw InputError("the stub is too large: the installer reads files of up to 2 GiB");
+    return LayoutLimits{room - TRAILER_SIZE, volume_size};
+}
+
+bool Inside(const fs::path& path, const fs::path& tree)
+{
+    std::error_code error;
+    fs::path file = fs::weakly_canonical(fs::absolute(path), error);
+    fs::path root = fs::weakly_canonical(fs::absolute(tree), error);
+    auto mismatch = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+    return mismatch.first == root.end();
+}
+
+// Reads the files in order, compresses the chunks of block files on the
+// encoder's threads, and hands what comes back, in the same order, to the
+// layout.
+void Stream(const TreeScan& scan, unsigned threads, PieceLayout& layout, Progress& progress)
+{
+    ParallelEncoder encoder(threads);
+    auto deliver = [&](std::unique_ptr<Chunk> chunk) {
+        const PackFile& file = scan.files[chunk->file];
+        if (chunk->first)
+            layout.BeginFile(file.archive_name, chunk->file + 1 == scan.files.size());
+        layout.Add(chunk->output.data(), chunk->output.size());
+        if (chunk->last)
+            layout.EndFile();
+        progress.Advance(chunk->plain_size, chunk->last);
+    };
+    auto submit = [&](std::unique_ptr<Chunk> chunk) {
+        SignalGuard::Check();
+        if (encoder.Full())
+            deliver(encoder.TakeOldest());
+        encoder.Submit(std::move(chunk));
+    };
+
+    for (size_t index = 0; index < scan.files.size(); index++) {
+        const PackFile& file = scan.files[index];
+        InputFile in(file);
+        size_t limit = file.compressed ? kCompressedChunk : kPlainChunk;
+        auto read = [&](bool& more) {
+            auto chunk = std::make_unique<Chunk>();
+            chunk->file = index;
+            chunk->compress = file.compressed;
+            more = in.Fill(chunk->input, limit);
+            chunk->plain_size = chunk->input.size();
+            return chunk;
+        };
+        bool more;
+        auto chunk = read(more);
+        chunk->first = true;
+        for (;;) {
+            // A full chunk may be followed by nothing: look ahead to mark the last.
+            std::unique_ptr<Chunk> next;
+            if (more) {
+                next = read(more);
+                if (next->input.empty())
+                    next.reset();
+            }
+            chunk->last = !next;
+            submit(std::move(chunk));
+            if (!next)
+                break;
+            chunk = std::move(next);
+        }
+    }
+    while (!encoder.Empty())
+        deliver(encoder.TakeOldest());
+}
+
+}  // namespace
+
+fs::path FindStub(const fs::path& given)
+{
+    std::error_code error;
+    if (!given.empty()) {
+        if (!fs::is_regular_file(given, error))
+            throw InputError("stub " + given.string() + ": no such file");
+        return given;
+    }
+#ifdef ROZBAL_DEFAULT_STUB
+    if (fs::is_regular_file(ROZBAL_DEFAULT_STUB, error))
+        return ROZBAL_DEFAULT_STUB;
+#endif
+    fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / "rozbal-stub.exe";
+    if (!error && fs::is_regular_file(beside, error))
+        return beside;
+    throw InputError("no stub found (neither the build's stub nor " + beside.string() +
+                     "); name one with --stub FILE");
+}
+
+void RunPack(const PackOptions& options)
+{
+    if (Inside(options.output, options.tree))
+        throw UsageError("the output " + options.output.string() + " lies inside the tree being packed");
+    std::error_code error;
+    if (fs::is_directory(options.output, error))
+        throw UsageError("the output " + options.output.string() + " is a directory");
+
+    TreeScan scan = ScanTree(options.tree, options.compress);
+    for (const std::string& warning : scan.warnings)
+        Note("warning: " + warning);
+    if (scan.files.size() > 0xFFFF)
+        Note("warning: " + std::to_string(scan.files.size()) +
+             " files: the installer's progress bar counts only the low 16 bits of the file count");
+    ArchiveHeader header = MakeHeader(options, scan);
+    std::vector<unsigned char> stub = ReadStub(FindStub(options.stub));
+    LayoutLimits limits = MakeLimits(options.volume_size, stub.size());
+
+    uint64_t total = 0;
+    for (const PackFile& file : scan.files)
+        total += file.size;
+    VolumeSet output(options.output, stub, header);
+    PieceLayout layout(output, limits);
+    Progress progress(!options.quiet, total, scan.files.size());
+    SignalGuard signals;
+    Stream(scan, options.threads, layout, progress);
+    output.Close();
+    progress.Finish();
+
+    for (size_t i = 1; i < output.Files().size(); i++)
+        if (fs::exists(output.Files()[i]->Target(), error))
+            Note("overwriting " + output.Files()[i]->Target().string());
+    output.Commit();
+    fs::path stale = VolumePath(options.output, static_cast<unsigned>(output.Files().size()));
+    if (fs::exists(stale, error))
+        Note("note: " + stale.string() + " is left from an earlier pack; the installer does not read it");
+
+    if (!options.quiet) {
+        uint64_t written = 0;
+        for (const auto& file : output.Files())
+            written += file->Size();
+        std::fprintf(stderr, "rozbal: %zu files, %llu bytes -> %s (%llu bytes in %zu file%s)\n", scan.files.size(),
+                     static_cast<unsigned long long>(total), options.output.string().c_str(),
+                     static_cast<unsigned long long>(written), output.Files().size(),
+                     output.Files().size() == 1 ? "" : "s");
+    }
+}

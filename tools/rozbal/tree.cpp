@@ -1,0 +1,184 @@
+#include "tools/rozbal/tree.h"
+
+#include "tools/rozbal/errors.h"
+#include "tools/rozbal/names.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct DirNode {
+    std::string relative;  // "" for the root
+    std::string archive;   // code page 1250 path, "" for the root
+    std::vector<PackFile> files;
+    std::vector<DirNode> dirs;
+};
+
+std::string Quoted(const std::string& relative) { return "'" + relative + "'"; }
+
+std::string Join(const std::string& parent, char separator, const std::string& name)
+{
+    return parent.empty() ? name : parent + separator + name;
+}
+
+// The code page 1250 form of one path component.
+std::string ConvertComponent(const std::string& name, const std::string& relative)
+{
+    if (name.find('\\') != std::string::npos)
+        throw InputError(Quoted(relative) + ": a backslash in a name would become a directory level on Windows");
+    std::string converted;
+    if (!Utf8ToCp1250(name, converted))
+        throw InputError(Quoted(relative) + ": the name cannot be written in code page 1250 "
+                                            "(the installer's character set)");
+    return converted;
+}
+
+void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string& name, const std::string& relative,
+             const CompressRule& rule)
+{
+    PackFile file;
+    file.source = entry.path();
+    file.relative = relative;
+    file.compressed = rule.Matches(relative);
+    std::string plain = Join(node.archive, '\\', ConvertComponent(name, relative));
+    if (!file.compressed && IsBlockName(plain))
+        throw InputError(Quoted(relative) + ": the installer decodes names ending in .xxx as block files; "
+                                            "compress it (--compress) or rename it");
+    file.archive_name = file.compressed ? plain + ".xxx" : plain;
+    std::string why = CheckArchiveName(file.archive_name);
+    if (!why.empty())
+        throw InputError(Quoted(relative) + ": unusable as an archive name: " + why);
+    std::error_code error;
+    file.size = entry.file_size(error);
+    if (error)
+        throw InputError(SystemMessage(Quoted(relative), error.value()));
+    node.files.push_back(std::move(file));
+}
+
+void ScanDirectory(const fs::path& path, DirNode& node, const CompressRule& rule)
+{
+    std::error_code error;
+    fs::directory_iterator it(path, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        const fs::directory_entry& entry = *it;
+        std::string name = entry.path().filename().string();
+        std::string relative = Join(node.relative, '/', name);
+        fs::file_status status = entry.symlink_status(error);
+        if (error)
+            break;
+        if (fs::is_symlink(status)) {
+            if (!fs::is_regular_file(entry.status(error)))
+                throw InputError(Quoted(relative) + ": a symbolic link to something other than a regular file "
+                                                    "cannot be stored");
+            AddFile(node, entry, name, relative, rule);
+        } else if (fs::is_directory(status)) {
+            DirNode child;
+            child.relative = relative;
+            child.archive = Join(node.archive, '\\', ConvertComponent(name, relative));
+            ScanDirectory(entry.path(), child, rule);
+            node.dirs.push_back(std::move(child));
+        } else if (fs::is_regular_file(status)) {
+            AddFile(node, entry, name, relative, rule);
+        } else {
+            throw InputError(Quoted(relative) + ": not a regular file or directory");
+        }
+    }
+    if (error)
+        throw InputError(SystemMessage("cannot read directory " + path.string(), error.value()));
+}
+
+bool HasFiles(const DirNode& node)
+{
+    return !node.files.empty() ||
+           std::any_of(node.dirs.begin(), node.dirs.end(), [](const DirNode& d) { return HasFiles(d); });
+}
+
+// Sorts every directory's files and subdirectories byte-wise by archive name.
+void Sort(DirNode& node)
+{
+    std::sort(node.files.begin(), node.files.end(),
+              [](const PackFile& a, const PackFile& b) { return a.archive_name < b.archive_name; });
+    std::sort(node.dirs.begin(), node.dirs.end(),
+              [](const DirNode& a, const DirNode& b) { return a.archive < b.archive; });
+    for (DirNode& child : node.dirs)
+        Sort(child);
+}
+
+// Appends the files of the sorted node in installation order.
+void Order(DirNode& node, TreeScan& scan)
+{
+    for (PackFile& file : node.files)
+        scan.files.push_back(std::move(file));
+    for (DirNode& child : node.dirs) {
+        if (!HasFiles(child)) {
+            scan.warnings.push_back("empty directory " + Quoted(child.relative) +
+                                    " left out: an archive holds files only");
+            continue;
+        }
+        if (child.files.empty())
+            throw InputError("directory " + Quoted(child.relative) +
+                             " holds subdirectories but no file of its own; the installer creates one "
+                             "directory level per file, so put a file directly into it "
+                             "(an empty placeholder will do)");
+        Order(child, scan);
+    }
+}
+
+// Refuses two names that Windows would take for one file or directory,
+// counting the block file a compressed file passes through on its way.
+void CheckCollisions(const DirNode& node, std::map<std::string, std::string>& seen)
+{
+    auto claim = [&seen](const std::string& name, const std::string& relative) {
+        auto [it, added] = seen.emplace(FoldCase(name), relative);
+        if (!added)
+            throw InputError(Quoted(it->second) + " and " + Quoted(relative) +
+                             " would be the same file on Windows (letter case or .xxx decoding)");
+    };
+    for (const PackFile& file : node.files) {
+        claim(file.archive_name, file.relative);
+        if (file.compressed)
+            claim(PlainName(file.archive_name), file.relative);
+    }
+    for (const DirNode& child : node.dirs) {
+        claim(child.archive, child.relative);
+        CheckCollisions(child, seen);
+    }
+}
+
+}  // namespace
+
+bool CompressRule::Matches(const std::string& relative_path) const
+{
+    if (all)
+        return true;
+    std::string name = relative_path.substr(relative_path.rfind('/') + 1);
+    for (const std::string& pattern : patterns) {
+        bool whole_path = pattern.find('/') != std::string::npos;
+        if (fnmatch(pattern.c_str(), whole_path ? relative_path.c_str() : name.c_str(),
+                    whole_path ? FNM_PATHNAME : 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+TreeScan ScanTree(const fs::path& root, const CompressRule& rule)
+{
+    std::error_code error;
+    if (!fs::is_directory(root, error))
+        throw InputError(root.string() + ": not a directory");
+    DirNode top;
+    ScanDirectory(root, top, rule);
+    Sort(top);
+    std::map<std::string, std::string> seen;
+    CheckCollisions(top, seen);
+    TreeScan scan;
+    Order(top, scan);
+    if (scan.files.empty())
+        throw InputError(root.string() + ": no files to pack");
+    return scan;
+}

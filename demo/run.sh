@@ -57,7 +57,7 @@ finish() {
     rm -rf "$WINEPREFIX"
 }
 trap finish EXIT
-"$wine" wineboot -i > "$work/wineboot.log" 2>&1
+sh "$here/../tests/e2e/new-prefix.sh" > "$work/wineboot.log" 2>&1
 
 # What is on the screen: "progress" while the clip's yellow folders show,
 # "window" for any other window, "none" for the bare desktop.

@@ -36,5 +36,5 @@ export DISPLAY=$(cat "$E2E_STATE/display")
 # A server that stays up until wine-down.sh spares each test its start.
 mkdir -p "$WINEPREFIX"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1
-"$WINE64" wineboot -i </dev/null >"$E2E_STATE/wineboot.log" 2>&1
+sh "$here/new-prefix.sh" >"$E2E_STATE/wineboot.log" 2>&1
 echo "Wine prefix $WINEPREFIX on display $DISPLAY"

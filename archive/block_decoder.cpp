@@ -6,8 +6,8 @@
 #include <stdlib.h>
 #include <zlib.h>
 
-uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length,
-                            unsigned char* output, const unsigned char** plain)
+uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length, unsigned char* output,
+                            const unsigned char** plain)
 {
     if (method != METHOD_ZLIB) {
         *plain = payload;

@@ -23,5 +23,5 @@ int DecodeBlockFile(const char* block_path, const char* plain_path);
 // bytes, or 0 when a zlib payload does not decompress to 1 to 320000 bytes
 // (corrupt stream, wrong Adler-32, preset dictionary, too long, no data).
 // The builder's verify uses it, so both read blocks by the same rules.
-uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length,
-                            unsigned char* output, const unsigned char** plain);
+uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length, unsigned char* output,
+                            const unsigned char** plain);

@@ -4,8 +4,7 @@
 
 uint32_t ReadLe32(const unsigned char* bytes)
 {
-    return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 |
-           (uint32_t)bytes[3] << 24;
+    return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
 }
 
 void WriteLe32(unsigned char* bytes, uint32_t value)

@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 enum {
-    TRAILER_SIZE = 4,          // the archive file's last 4 bytes: header offset
+    TRAILER_SIZE = 4,  // the archive file's last 4 bytes: header offset
     ARCHIVE_HEADER_SIZE = 152,
     ENTRY_RECORD_SIZE = 56,
     TEXT_FIELD_SIZE = 48,      // NUL-terminated text: at most 47 characters
@@ -23,7 +23,7 @@ enum {
 // Block files: names ending in ".xxx" hold 6-byte headers and payloads.
 enum {
     BLOCK_MARKER = 0x66,
-    METHOD_ZLIB = 1,            // every other method value means "stored"
+    METHOD_ZLIB = 1,  // every other method value means "stored"
     BLOCK_HEADER_SIZE = 6,
     BLOCK_PAYLOAD_MAX = 32000,  // the decoder's input buffer
     BLOCK_PLAIN_MAX = 320000,   // the decoder's output buffer

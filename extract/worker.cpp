@@ -11,16 +11,16 @@
 #include "extract/helpers.h"
 #include "shell/commands.h"
 
-static WindowRef g_progress;              // read once from the start parameter
-static int g_message;                     // IDS_ text of the failure that stops the run
-static unsigned char* g_piece;            // PIECE_SIZE_MAX bytes
-static SysFile g_archive = SYS_NO_FILE;   // the archive file or the current volume
-static unsigned g_volume;                 // number of the next volume file
+static WindowRef g_progress;             // read once from the start parameter
+static int g_message;                    // IDS_ text of the failure that stops the run
+static unsigned char* g_piece;           // PIECE_SIZE_MAX bytes
+static SysFile g_archive = SYS_NO_FILE;  // the archive file or the current volume
+static unsigned g_volume;                // number of the next volume file
 static ArchiveHeader g_header;
 static EntryRecord g_record;
 static char g_target[SYS_PATH_SIZE];
 static char g_command_line[SYS_PATH_SIZE];
-static char g_extension[PART_SIZE];       // SplitPath's part, scratch
+static char g_extension[PART_SIZE];  // SplitPath's part, scratch
 
 // Records why the run stops. Returns 0, the failure result of every step.
 static int Fail(int message)

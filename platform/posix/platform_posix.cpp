@@ -27,22 +27,29 @@ enum { MAX_ARGUMENTS = 64 };
 
 // Copies path into native (SYS_PATH_SIZE bytes) with '\' turned into '/'.
 // Returns 0 when it does not fit.
-int MapPath(const char* path, char* native) {
+int MapPath(const char* path, char* native)
+{
     size_t length = strlen(path);
-    if (length >= SYS_PATH_SIZE) return 0;
-    for (size_t i = 0; i <= length; i++) native[i] = path[i] == '\\' ? '/' : path[i];
+    if (length >= SYS_PATH_SIZE)
+        return 0;
+    for (size_t i = 0; i <= length; i++)
+        native[i] = path[i] == '\\' ? '/' : path[i];
     return 1;
 }
 
 // Opens path with flags; a directory is refused, as the Windows opens do.
-SysFile OpenMapped(const char* path, int flags) {
+SysFile OpenMapped(const char* path, int flags)
+{
     char native[SYS_PATH_SIZE];
     struct stat info;
     int fd;
-    if (!MapPath(path, native)) return SYS_NO_FILE;
-    do fd = open(native, flags | O_CLOEXEC, 0644);
+    if (!MapPath(path, native))
+        return SYS_NO_FILE;
+    do
+        fd = open(native, flags | O_CLOEXEC, 0644);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) return SYS_NO_FILE;
+    if (fd < 0)
+        return SYS_NO_FILE;
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         close(fd);
         return SYS_NO_FILE;
@@ -52,25 +59,31 @@ SysFile OpenMapped(const char* path, int flags) {
 
 // Moves up to count bytes, retrying after short transfers and signals.
 // Stops at end of file or on an error; *failed says which.
-uint32_t ReadAll(SysFile file, void* buffer, uint32_t count, int* failed) {
+uint32_t ReadAll(SysFile file, void* buffer, uint32_t count, int* failed)
+{
     uint32_t done = 0;
     *failed = 0;
     while (done < count) {
         ssize_t n = read((int)file, (char*)buffer + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) *failed = 1;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            *failed = 1;
+        if (n <= 0)
+            break;
         done += (uint32_t)n;
     }
     return done;
 }
 
-uint32_t WriteAll(SysFile file, const void* buffer, uint32_t count, int* failed) {
+uint32_t WriteAll(SysFile file, const void* buffer, uint32_t count, int* failed)
+{
     uint32_t done = 0;
     *failed = 0;
     while (done < count) {
         ssize_t n = write((int)file, (const char*)buffer + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0) {
             *failed = 1;
             break;
@@ -84,7 +97,8 @@ uint32_t WriteAll(SysFile file, const void* buffer, uint32_t count, int* failed)
 // what opens with O_NOFOLLOW | O_DIRECTORY is descended into, everything else
 // is unlinked as it is. Takes ownership of fd. Passes repeat while they
 // remove something, since entries removed during a scan may hide others.
-void DeleteContents(int fd) {
+void DeleteContents(int fd)
+{
     DIR* dir = fdopendir(fd);
     int removed = 1;
     if (!dir) {
@@ -97,11 +111,13 @@ void DeleteContents(int fd) {
         rewinddir(dir);
         while ((entry = readdir(dir)) != NULL) {
             const char* name = entry->d_name;
-            if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) continue;
+            if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+                continue;
             int child = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (child >= 0) {
                 DeleteContents(child);
-                if (unlinkat(dirfd(dir), name, AT_REMOVEDIR) == 0) removed = 1;
+                if (unlinkat(dirfd(dir), name, AT_REMOVEDIR) == 0)
+                    removed = 1;
             } else if (unlinkat(dirfd(dir), name, 0) == 0) {
                 removed = 1;
             }
@@ -110,36 +126,46 @@ void DeleteContents(int fd) {
     closedir(dir);
 }
 
-int IsFile(const char* path) {
+int IsFile(const char* path)
+{
     struct stat info;
     return stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
-int IsBlank(char c) { return c == ' ' || c == '\t'; }
+int IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Cuts the program off the front of line, in place, the way a Windows
 // command line without an application name is read: a quoted first token is
 // the program; otherwise the shortest prefix ending before a blank that
 // names an existing file, else the first token. Returns what follows.
-char* CutProgram(char* line) {
+char* CutProgram(char* line)
+{
     char* end;
     if (*line == '"') {
         end = strchr(line + 1, '"');
-        if (!end) return line + strlen(line);
+        if (!end)
+            return line + strlen(line);
         memmove(line, line + 1, (size_t)(end - line - 1));
         end[-1] = '\0';
         return end + 1;
     }
     char* first = NULL;
     for (end = line; *end; end++) {
-        if (!IsBlank(*end)) continue;
+        if (!IsBlank(*end))
+            continue;
         char blank = *end;
         *end = '\0';
-        if (!first) first = end;
-        if (IsFile(line)) return end + 1;
+        if (!first)
+            first = end;
+        if (IsFile(line))
+            return end + 1;
         *end = blank;
     }
-    if (IsFile(line) || !first) return end;
+    if (IsFile(line) || !first)
+        return end;
     *first = '\0';
     return first + 1;
 }
@@ -147,19 +173,25 @@ char* CutProgram(char* line) {
 // Splits rest in place into arguments at blanks; double quotes group blanks
 // into one argument and are dropped. Returns the count, or -1 when there
 // are more than room.
-int SplitArguments(char* rest, char** arguments, int room) {
+int SplitArguments(char* rest, char** arguments, int room)
+{
     int count = 0;
     char* in = rest;
     while (*in) {
-        while (IsBlank(*in)) in++;
-        if (!*in) break;
-        if (count == room) return -1;
+        while (IsBlank(*in))
+            in++;
+        if (!*in)
+            break;
+        if (count == room)
+            return -1;
         char* out = in;
         arguments[count++] = out;
         int quoted = 0;
         for (; *in && (quoted || !IsBlank(*in)); in++) {
-            if (*in == '"') quoted = !quoted;
-            else *out++ = *in;
+            if (*in == '"')
+                quoted = !quoted;
+            else
+                *out++ = *in;
         }
         char* next = *in ? in + 1 : in;
         *out = '\0';
@@ -170,7 +202,8 @@ int SplitArguments(char* rest, char** arguments, int room) {
 
 }  // namespace
 
-SysFile SysOpenFile(const char* path, int mode) {
+SysFile SysOpenFile(const char* path, int mode)
+{
     switch (mode) {
     case SYS_OPEN_READ: return OpenMapped(path, O_RDONLY);
     case SYS_OPEN_CREATE: return OpenMapped(path, O_WRONLY | O_CREAT | O_TRUNC);
@@ -179,65 +212,82 @@ SysFile SysOpenFile(const char* path, int mode) {
     return SYS_NO_FILE;
 }
 
-int32_t SysSeek(SysFile file, int32_t offset, int origin) {
+int32_t SysSeek(SysFile file, int32_t offset, int origin)
+{
     off_t position = lseek((int)file, offset, origin == SYS_SEEK_END ? SEEK_END : SEEK_SET);
-    if (position < 0 || position > INT32_MAX) return -1;
+    if (position < 0 || position > INT32_MAX)
+        return -1;
     return (int32_t)position;
 }
 
-uint32_t SysRead(SysFile file, void* buffer, uint32_t count) {
+uint32_t SysRead(SysFile file, void* buffer, uint32_t count)
+{
     int failed;
     return ReadAll(file, buffer, count, &failed);
 }
 
-uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count) {
+uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count)
+{
     int failed;
     return WriteAll(file, buffer, count, &failed);
 }
 
-void SysClose(SysFile file) {
-    if (file != SYS_NO_FILE) close((int)file);
+void SysClose(SysFile file)
+{
+    if (file != SYS_NO_FILE)
+        close((int)file);
 }
 
 // POSIX has no mandatory sharing modes; these are plain opens.
-SysFile SysOpenExclusive(const char* path) { return OpenMapped(path, O_RDONLY); }
+SysFile SysOpenExclusive(const char* path)
+{
+    return OpenMapped(path, O_RDONLY);
+}
 
-SysFile SysCreateExclusive(const char* path) {
+SysFile SysCreateExclusive(const char* path)
+{
     return OpenMapped(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
-int SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* moved) {
+int SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* moved)
+{
     int failed;
     *moved = ReadAll(file, buffer, count, &failed);
     return !failed;
 }
 
-int SysWriteFile(SysFile file, const void* buffer, uint32_t count, uint32_t* moved) {
+int SysWriteFile(SysFile file, const void* buffer, uint32_t count, uint32_t* moved)
+{
     int failed;
     *moved = WriteAll(file, buffer, count, &failed);
     return !failed;
 }
 
-int SysDeleteFile(const char* path) {
+int SysDeleteFile(const char* path)
+{
     char native[SYS_PATH_SIZE];
     return MapPath(path, native) && unlink(native) == 0;
 }
 
-int SysSetCurrentDirectory(const char* directory) {
+int SysSetCurrentDirectory(const char* directory)
+{
     char native[SYS_PATH_SIZE];
     return MapPath(directory, native) && chdir(native) == 0;
 }
 
-int SysCreateDirectory(const char* directory) {
+int SysCreateDirectory(const char* directory)
+{
     char native[SYS_PATH_SIZE];
     return MapPath(directory, native) && mkdir(native, 0755) == 0;
 }
 
 // The top path itself is not followed either: a link there is removed as a
 // link, a file as a file.
-void SysDeleteTree(const char* directory) {
+void SysDeleteTree(const char* directory)
+{
     char native[SYS_PATH_SIZE];
-    if (!MapPath(directory, native)) return;
+    if (!MapPath(directory, native))
+        return;
     int fd = open(native, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         unlink(native);
@@ -249,14 +299,18 @@ void SysDeleteTree(const char* directory) {
 
 // $TMPDIR or /tmp, with '/' separators and ending in '/'; the Sys calls take
 // it as it is, and names joined to it with backslashes map back cleanly.
-uint32_t SysGetTempPath(char* buffer, uint32_t size) {
+uint32_t SysGetTempPath(char* buffer, uint32_t size)
+{
     const char* directory = getenv("TMPDIR");
-    if (!directory || !*directory) directory = "/tmp";
+    if (!directory || !*directory)
+        directory = "/tmp";
     size_t length = strlen(directory);
     int slash = directory[length - 1] != '/';
-    if (length + slash >= size) return 0;
+    if (length + slash >= size)
+        return 0;
     memcpy(buffer, directory, length);
-    if (slash) buffer[length++] = '/';
+    if (slash)
+        buffer[length++] = '/';
     buffer[length] = '\0';
     return (uint32_t)length;
 }
@@ -264,58 +318,69 @@ uint32_t SysGetTempPath(char* buffer, uint32_t size) {
 // Names are prefix, up to four hex digits and ".tmp"; the numbers are tried
 // in turn from a start that differs between processes and calls, and the
 // file is created with O_EXCL so that an existing name is never taken.
-int SysGetTempFileName(const char* directory, const char* prefix, char* path) {
+int SysGetTempFileName(const char* directory, const char* prefix, char* path)
+{
     static unsigned counter;
     char native[SYS_PATH_SIZE];
     size_t length = strlen(directory);
-    const char* separator = length && directory[length - 1] != '\\' && directory[length - 1] != '/' ? "/" : "";
+    const char* separator =
+        length && directory[length - 1] != '\\' && directory[length - 1] != '/' ? "/" : "";
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     unsigned start = (unsigned)(now.tv_nsec / 1000) ^ ((unsigned)getpid() << 4) ^ counter++;
     for (unsigned i = 0; i < 0xFFFF; i++) {
         unsigned number = (start + i) % 0xFFFF + 1;
         int n = snprintf(path, SYS_PATH_SIZE, "%s%s%.3s%x.tmp", directory, separator, prefix, number);
-        if (n < 0 || n >= SYS_PATH_SIZE || !MapPath(path, native)) return 0;
+        if (n < 0 || n >= SYS_PATH_SIZE || !MapPath(path, native))
+            return 0;
         int fd = open(native, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             close(fd);
             return 1;
         }
-        if (errno != EEXIST) return 0;
+        if (errno != EEXIST)
+            return 0;
     }
     return 0;
 }
 
-uint32_t SysGetModulePath(char* buffer, uint32_t size) {
-    if (size == 0) return 0;
+uint32_t SysGetModulePath(char* buffer, uint32_t size)
+{
+    if (size == 0)
+        return 0;
     ssize_t length = readlink("/proc/self/exe", buffer, size);
-    if (length <= 0 || (size_t)length >= size) return 0;
+    if (length <= 0 || (size_t)length >= size)
+        return 0;
     buffer[length] = '\0';
     return (uint32_t)length;
 }
 
 // The program is found in command_line as CutProgram describes; with no
 // search of PATH, a bare name is taken relative to the current directory.
-int SysRunAndWait(char* command_line) {
+int SysRunAndWait(char* command_line)
+{
     char* argv[MAX_ARGUMENTS + 2];
     pid_t pid;
     int status;
     for (char* c = command_line; *c; c++)
-        if (*c == '\\') *c = '/';
+        if (*c == '\\')
+            *c = '/';
     char* rest = CutProgram(command_line);
-    if (!*command_line) return 0;
+    if (!*command_line)
+        return 0;
     argv[0] = command_line;
     int count = SplitArguments(rest, argv + 1, MAX_ARGUMENTS);
-    if (count < 0) return 0;
+    if (count < 0)
+        return 0;
     argv[count + 1] = NULL;
-    if (posix_spawn(&pid, argv[0], NULL, NULL, argv, environ) != 0) return 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    if (posix_spawn(&pid, argv[0], NULL, NULL, argv, environ) != 0)
+        return 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return 1;
 }
 
-void SysSleep(uint32_t milliseconds) {
+void SysSleep(uint32_t milliseconds)
+{
     struct timespec left = {(time_t)(milliseconds / 1000), (long)(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {}
 }

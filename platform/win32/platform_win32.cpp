@@ -10,11 +10,19 @@
 
 namespace {
 
-HFILE AsHfile(SysFile file) { return (HFILE)file; }
-HANDLE AsHandle(SysFile file) { return (HANDLE)file; }
+HFILE AsHfile(SysFile file)
+{
+    return (HFILE)file;
+}
+HANDLE AsHandle(SysFile file)
+{
+    return (HANDLE)file;
+}
 
-SysFile FromHandle(HANDLE handle) {
-    if (handle == INVALID_HANDLE_VALUE) return SYS_NO_FILE;
+SysFile FromHandle(HANDLE handle)
+{
+    if (handle == INVALID_HANDLE_VALUE)
+        return SYS_NO_FILE;
     return (SysFile)handle;
 }
 
@@ -22,7 +30,8 @@ SysFile FromHandle(HANDLE handle) {
 // fails on anything longer, although paths reach 259 characters. Such paths
 // are opened with CreateFileA to the same effect: read mode lets others read,
 // create truncates, update needs an existing file.
-SysFile OpenLongPath(const char* path, int mode) {
+SysFile OpenLongPath(const char* path, int mode)
+{
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
     if (mode == SYS_OPEN_CREATE) {
         access = GENERIC_WRITE;
@@ -37,72 +46,94 @@ SysFile OpenLongPath(const char* path, int mode) {
 
 }  // namespace
 
-SysFile SysOpenFile(const char* path, int mode) {
+SysFile SysOpenFile(const char* path, int mode)
+{
     static const UINT styles[] = {OF_READ, OF_CREATE | OF_WRITE, OF_READWRITE};
     OFSTRUCT info;
-    if (mode < SYS_OPEN_READ || mode > SYS_OPEN_UPDATE) return SYS_NO_FILE;
-    if (strlen(path) >= OFS_MAXPATHNAME) return OpenLongPath(path, mode);
+    if (mode < SYS_OPEN_READ || mode > SYS_OPEN_UPDATE)
+        return SYS_NO_FILE;
+    if (strlen(path) >= OFS_MAXPATHNAME)
+        return OpenLongPath(path, mode);
     HFILE file = OpenFile(path, &info, styles[mode]);
-    if (file == HFILE_ERROR) return SYS_NO_FILE;
+    if (file == HFILE_ERROR)
+        return SYS_NO_FILE;
     return (SysFile)file;
 }
 
-int32_t SysSeek(SysFile file, int32_t offset, int origin) {
+int32_t SysSeek(SysFile file, int32_t offset, int origin)
+{
     return _llseek(AsHfile(file), offset, origin == SYS_SEEK_END ? FILE_END : FILE_BEGIN);
 }
 
 // _lread and _lwrite report failure as HFILE_ERROR, which is no count: it
 // becomes 0 bytes moved.
-uint32_t SysRead(SysFile file, void* buffer, uint32_t count) {
+uint32_t SysRead(SysFile file, void* buffer, uint32_t count)
+{
     UINT moved = _lread(AsHfile(file), buffer, count);
     return moved == (UINT)HFILE_ERROR ? 0 : moved;
 }
 
-uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count) {
+uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count)
+{
     UINT moved = _lwrite(AsHfile(file), (LPCCH)buffer, count);
     return moved == (UINT)HFILE_ERROR ? 0 : moved;
 }
 
 // CloseHandle serves the handles of OpenFile too (what _lclose does).
-void SysClose(SysFile file) {
-    if (file != SYS_NO_FILE) CloseHandle(AsHandle(file));
+void SysClose(SysFile file)
+{
+    if (file != SYS_NO_FILE)
+        CloseHandle(AsHandle(file));
 }
 
-SysFile SysOpenExclusive(const char* path) {
+SysFile SysOpenExclusive(const char* path)
+{
     return FromHandle(CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
 }
 
-SysFile SysCreateExclusive(const char* path) {
+SysFile SysCreateExclusive(const char* path)
+{
     return FromHandle(CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
 }
 
-int SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* moved) {
+int SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* moved)
+{
     DWORD done = 0;
     BOOL ok = ReadFile(AsHandle(file), buffer, count, &done, NULL);
     *moved = done;
     return ok != 0;
 }
 
-int SysWriteFile(SysFile file, const void* buffer, uint32_t count, uint32_t* moved) {
+int SysWriteFile(SysFile file, const void* buffer, uint32_t count, uint32_t* moved)
+{
     DWORD done = 0;
     BOOL ok = WriteFile(AsHandle(file), buffer, count, &done, NULL);
     *moved = done;
     return ok != 0;
 }
 
-int SysDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+int SysDeleteFile(const char* path)
+{
+    return DeleteFileA(path) != 0;
+}
 
-int SysSetCurrentDirectory(const char* directory) { return SetCurrentDirectoryA(directory) != 0; }
+int SysSetCurrentDirectory(const char* directory)
+{
+    return SetCurrentDirectoryA(directory) != 0;
+}
 
-int SysCreateDirectory(const char* directory) {
+int SysCreateDirectory(const char* directory)
+{
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, NULL, TRUE};
     return CreateDirectoryA(directory, &attributes) != 0;
 }
 
-void SysDeleteTree(const char* directory) {
+void SysDeleteTree(const char* directory)
+{
     char from[SYS_PATH_SIZE + 1];  // the source list ends with two NULs
     size_t length = strlen(directory);
-    if (length >= SYS_PATH_SIZE) return;
+    if (length >= SYS_PATH_SIZE)
+        return;
     memcpy(from, directory, length);
     from[length] = from[length + 1] = '\0';
     SHFILEOPSTRUCTA operation;
@@ -115,21 +146,25 @@ void SysDeleteTree(const char* directory) {
     SHFileOperationA(&operation);
 }
 
-uint32_t SysGetTempPath(char* buffer, uint32_t size) {
+uint32_t SysGetTempPath(char* buffer, uint32_t size)
+{
     DWORD length = GetTempPathA(size, buffer);
     return length < size ? length : 0;
 }
 
-int SysGetTempFileName(const char* directory, const char* prefix, char* path) {
+int SysGetTempFileName(const char* directory, const char* prefix, char* path)
+{
     return GetTempFileNameA(directory, prefix, 0, path) != 0;
 }
 
-uint32_t SysGetModulePath(char* buffer, uint32_t size) {
+uint32_t SysGetModulePath(char* buffer, uint32_t size)
+{
     DWORD length = GetModuleFileNameA(NULL, buffer, size);
     return length < size ? length : 0;
 }
 
-int SysRunAndWait(char* command_line) {
+int SysRunAndWait(char* command_line)
+{
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     memset(&startup, 0, sizeof startup);
@@ -145,4 +180,7 @@ int SysRunAndWait(char* command_line) {
     return 1;
 }
 
-void SysSleep(uint32_t milliseconds) { Sleep(milliseconds); }
+void SysSleep(uint32_t milliseconds)
+{
+    Sleep(milliseconds);
+}

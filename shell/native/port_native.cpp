@@ -43,8 +43,7 @@ void TestWindow::RunWorker(unsigned long (*procedure)(void*), WindowRef* handle)
 void TestWindow::Loop()
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (HandleNext(lock)) {
-    }
+    while (HandleNext(lock)) {}
 }
 
 // Waits for the next queued command and handles it, with the lock released
@@ -97,9 +96,7 @@ void TestWindow::Handle(int command, intptr_t argument)
         event.text = (const char*)argument;
     Record(event);
     switch (command) {
-    case CMD_BUSY_INC:
-        g_busy++;
-        break;
+    case CMD_BUSY_INC: g_busy++; break;
     case CMD_BUSY_DEC:
         g_busy--;
         if (cancelling_ && g_busy <= 0)
@@ -109,9 +106,7 @@ void TestWindow::Handle(int command, intptr_t argument)
         bar_maximum = (int)(argument & 0xFFFF);
         bar_position = 0;
         break;
-    case CMD_SET_TITLE:
-        title = event.text + " " + CzechText(IDS_CAPTION);
-        break;
+    case CMD_SET_TITLE: title = event.text + " " + CzechText(IDS_CAPTION); break;
     case CMD_SHOW_FILE:
         if (event.text != last_shown) {
             last_shown = event.text;
@@ -126,12 +121,8 @@ void TestWindow::Handle(int command, intptr_t argument)
             g_cancel = 1;
         }
         break;
-    case CMD_HIDE:
-        hidden = true;
-        break;
-    case CMD_CLOSE:
-        Close();
-        break;
+    case CMD_HIDE: hidden = true; break;
+    case CMD_CLOSE: Close(); break;
     }
 }
 

@@ -31,7 +31,7 @@ struct WindowEvent {
 };
 
 class TestWindow {
-public:
+  public:
     // Starts the window thread with g_busy and g_cancel at 0, as
     // WM_INITDIALOG leaves them (clearing g_extract_dir is the caller's).
     TestWindow();
@@ -62,9 +62,9 @@ public:
     int bar_position = 0;
     int bar_maximum = 0;
     std::string last_shown;
-    std::string title;             // the caption until CMD_SET_TITLE
+    std::string title;  // the caption until CMD_SET_TITLE
     bool hidden = false;
-    bool closed = false;           // ended (CMD_CLOSE or a cancel) once not busy
+    bool closed = false;  // ended (CMD_CLOSE or a cancel) once not busy
 
     // The port's entry points (shell/port.h) for this window.
     void Send(int command, intptr_t argument);
@@ -72,7 +72,7 @@ public:
     int Box(const char* text, const char* caption, unsigned style);
     int Password(char* buffer);
 
-private:
+  private:
     enum { FLUSH = 0 };  // a command that only waits for those before it
 
     struct Queued {

@@ -22,9 +22,7 @@ INT_PTR CALLBACK PasswordDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
             EndDialog(dialog, IDOK);
             break;
         }
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            break;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); break;
         }
         break;
     }

@@ -22,8 +22,8 @@ int ShowMessageBox(WindowRef window, const char* text, const char* caption, unsi
 
 int AskPassword(WindowRef window, char* buffer)
 {
-    return (int)DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_PASSWORD), (HWND)window,
-                                PasswordDialogProc, (LPARAM)buffer);
+    return (int)DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_PASSWORD), (HWND)window, PasswordDialogProc,
+                                (LPARAM)buffer);
 }
 
 int LoadText(int id, char* buffer, int size)

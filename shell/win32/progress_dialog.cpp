@@ -9,30 +9,36 @@
 #include "shell/commands.h"
 #include "shell/port.h"
 
-static HANDLE g_worker_thread;             // null until the worker starts
+static HANDLE g_worker_thread;            // null until the worker starts
 static char g_last_shown[SYS_PATH_SIZE];  // the file name on display
 
 // Serves the window's queue until the worker has given back its busy count:
 // the worker's sent commands hold it until they are carried out here, and
 // its CMD_BUSY_DEC arrives posted. With cancelling set, the cancel flag is
 // raised on every pass, so that the worker stops after its current piece.
-static void WaitForWorker(int cancelling) {
+static void WaitForWorker(int cancelling)
+{
     while (g_busy > 0) {
         MSG message;
         while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (cancelling) g_cancel = 1;
+        if (cancelling)
+            g_cancel = 1;
         Sleep(200);
     }
 }
 
 // The worker is portable code; a thread procedure has the platform's calling
 // convention (stdcall on i686).
-static DWORD WINAPI WorkerThread(LPVOID window) { return ExtractWorker(window); }
+static DWORD WINAPI WorkerThread(LPVOID window)
+{
+    return ExtractWorker(window);
+}
 
-static void StartWorker(HWND window) {
+static void StartWorker(HWND window)
+{
     SendMessageA(window, WM_COMMAND, CMD_BUSY_INC, 0);
     g_window = window;
     g_worker_thread = CreateThread(NULL, 0, WorkerThread, &g_window, 0, NULL);
@@ -49,7 +55,8 @@ static void StartWorker(HWND window) {
     EndDialog(window, 0);
 }
 
-static void SetTotal(HWND window, LPARAM file_count) {
+static void SetTotal(HWND window, LPARAM file_count)
+{
     SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, file_count & 0xFFFF));
     SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
     SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETSTEP, 1, 0);
@@ -60,10 +67,13 @@ static void SetTotal(HWND window, LPARAM file_count) {
 
 // The pieces of one file arrive under the same name; the bar steps once per
 // file. Letter case counts.
-static void ShowFile(HWND window, const char* name) {
-    if (strncmp(name, g_last_shown, sizeof g_last_shown - 1) == 0) return;
+static void ShowFile(HWND window, const char* name)
+{
+    if (strncmp(name, g_last_shown, sizeof g_last_shown - 1) == 0)
+        return;
     size_t length = strlen(name);
-    if (length >= sizeof g_last_shown) length = sizeof g_last_shown - 1;
+    if (length >= sizeof g_last_shown)
+        length = sizeof g_last_shown - 1;
     memcpy(g_last_shown, name, length);
     g_last_shown[length] = '\0';
     SetDlgItemTextA(window, IDC_CURRENT_FILE, g_last_shown);
@@ -71,7 +81,8 @@ static void ShowFile(HWND window, const char* name) {
 }
 
 // "<title> Instalátor"; wsprintfA writes at most 1024 characters.
-static void SetTitle(HWND window, const char* title) {
+static void SetTitle(HWND window, const char* title)
+{
     char caption[TEXT_SIZE];
     char text[1024];
     LoadText(IDS_CAPTION, caption, sizeof caption);
@@ -79,26 +90,15 @@ static void SetTitle(HWND window, const char* title) {
     SetWindowTextA(window, text);
 }
 
-static void HandleCommand(HWND window, WORD command, LPARAM argument) {
+static void HandleCommand(HWND window, WORD command, LPARAM argument)
+{
     switch (command) {
-    case CMD_START_WORKER:
-        StartWorker(window);
-        break;
-    case CMD_BUSY_INC:
-        g_busy++;
-        break;
-    case CMD_BUSY_DEC:
-        g_busy--;
-        break;
-    case CMD_SET_TOTAL:
-        SetTotal(window, argument);
-        break;
-    case CMD_SHOW_FILE:
-        ShowFile(window, (const char*)argument);
-        break;
-    case CMD_SET_TITLE:
-        SetTitle(window, (const char*)argument);
-        break;
+    case CMD_START_WORKER: StartWorker(window); break;
+    case CMD_BUSY_INC: g_busy++; break;
+    case CMD_BUSY_DEC: g_busy--; break;
+    case CMD_SET_TOTAL: SetTotal(window, argument); break;
+    case CMD_SHOW_FILE: ShowFile(window, (const char*)argument); break;
+    case CMD_SET_TITLE: SetTitle(window, (const char*)argument); break;
     case CMD_HIDE:
         SendDlgItemMessageA(window, IDC_ANIMATION, ACM_STOP, 0, 0);
         ShowWindow(window, SW_HIDE);
@@ -117,7 +117,8 @@ static void HandleCommand(HWND window, WORD command, LPARAM argument) {
     }
 }
 
-INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
     switch (message) {
     case WM_INITDIALOG:
         SetDlgItemTextA(window, IDC_CURRENT_FILE, "");
@@ -128,9 +129,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wparam, LP
         g_worker_thread = NULL;
         PostMessageA(window, WM_COMMAND, CMD_START_WORKER, 0);
         return TRUE;
-    case WM_COMMAND:
-        HandleCommand(window, LOWORD(wparam), lparam);
-        break;
+    case WM_COMMAND: HandleCommand(window, LOWORD(wparam), lparam); break;
     // Also when the end of the session was called off: what was unpacked
     // lives no longer than the session it was unpacked for.
     case WM_DESTROY:

@@ -17,7 +17,8 @@ typedef void(WINAPI* InitCommonControlsProc)(void);
 // GetProcAddress's result, as the function it is. The detour through a
 // plain function pointer keeps -Wcast-function-type quiet.
 template <typename Proc>
-static Proc LookUp(HMODULE module, const char* name) {
+static Proc LookUp(HMODULE module, const char* name)
+{
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
 }
 
@@ -26,44 +27,56 @@ static Proc LookUp(HMODULE module, const char* name) {
 // the system directory only (where the system offers that: Windows 8, or 7
 // with its update), and the common controls, which are no KnownDLL, are
 // loaded by their full path instead of being imported.
-static void InitControlsSafely(void) {
+static void InitControlsSafely(void)
+{
     SetDefaultDllDirectoriesProc restrict_search =
         LookUp<SetDefaultDllDirectoriesProc>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    if (restrict_search) restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (restrict_search)
+        restrict_search(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     static const char LIBRARY[] = "\\comctl32.dll";
     char path[MAX_PATH];
     UINT length = GetSystemDirectoryA(path, sizeof path);
-    if (length == 0 || length + sizeof LIBRARY > sizeof path) return;
+    if (length == 0 || length + sizeof LIBRARY > sizeof path)
+        return;
     memcpy(path + length, LIBRARY, sizeof LIBRARY);
     HMODULE controls = LoadLibraryA(path);
-    if (!controls) return;
+    if (!controls)
+        return;
     InitCommonControlsProc init = LookUp<InitCommonControlsProc>(controls, "InitCommonControls");
-    if (init) init();
+    if (init)
+        init();
 }
 
 // What follows the program's name and the blanks and control characters
 // after it. A quoted name ends at its closing quote, even when no blank
 // follows; MinGW's run-time, unlike Microsoft's, would skip on to the next
 // blank, so WinMain's own argument is not used.
-static const char* ArgumentsOf(const char* command_line) {
+static const char* ArgumentsOf(const char* command_line)
+{
     const unsigned char* at = (const unsigned char*)command_line;
     if (*at == '"') {
-        do at++;
+        do
+            at++;
         while (*at && *at != '"');
-        if (*at == '"') at++;
+        if (*at == '"')
+            at++;
     } else {
-        while (*at > ' ') at++;
+        while (*at > ' ')
+            at++;
     }
-    while (*at && *at <= ' ') at++;
+    while (*at && *at <= ' ')
+        at++;
     return (const char*)at;
 }
 
 // Returns 0 whatever became of the installation.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
     g_instance = instance;
     // A path cut short could name some other file; an empty one fails to open.
-    if (!SysGetModulePath(g_archive_path, sizeof g_archive_path)) g_archive_path[0] = '\0';
+    if (!SysGetModulePath(g_archive_path, sizeof g_archive_path))
+        g_archive_path[0] = '\0';
     g_prev_target[0] = '\0';
     const char* arguments = ArgumentsOf(GetCommandLineA());
     if (arguments[0] == 'X' || arguments[0] == 'x')

@@ -9,19 +9,34 @@ namespace {
 
 constexpr uint32_t kMicrosecondsPerFrame = 100000;
 constexpr uint32_t kScale = 100000, kRate = 1000000;  // 10 frames a second
-constexpr uint32_t kHasIndex = 0x10;                   // AVIF_HASINDEX
-constexpr uint32_t kKeyFrame = 0x10;                   // AVIIF_KEYFRAME
+constexpr uint32_t kHasIndex = 0x10;                  // AVIF_HASINDEX
+constexpr uint32_t kKeyFrame = 0x10;                  // AVIIF_KEYFRAME
 constexpr uint32_t kBiRle8 = 1;
 
 // Little-endian writer with RIFF chunks whose sizes are filled in when they
 // close.
 class Writer {
-public:
-    void U8(uint8_t v) { out_.push_back(v); }
-    void U16(uint16_t v) { U8(v & 0xFF), U8(v >> 8); }
-    void U32(uint32_t v) { U16(v & 0xFFFF), U16(v >> 16); }
-    void FourCC(const char* code) { out_.insert(out_.end(), code, code + 4); }
-    void Append(const Bytes& data) { out_.insert(out_.end(), data.begin(), data.end()); }
+  public:
+    void U8(uint8_t v)
+    {
+        out_.push_back(v);
+    }
+    void U16(uint16_t v)
+    {
+        U8(v & 0xFF), U8(v >> 8);
+    }
+    void U32(uint32_t v)
+    {
+        U16(v & 0xFFFF), U16(v >> 16);
+    }
+    void FourCC(const char* code)
+    {
+        out_.insert(out_.end(), code, code + 4);
+    }
+    void Append(const Bytes& data)
+    {
+        out_.insert(out_.end(), data.begin(), data.end());
+    }
 
     // Starts a chunk, or a RIFF/LIST with its form type; returns its start.
     size_t Open(const char* id, const char* form = nullptr)
@@ -43,10 +58,16 @@ public:
             out_[start + 4 + i] = uint8_t(size >> (8 * i));
     }
 
-    size_t size() const { return out_.size(); }
-    Bytes Take() { return std::move(out_); }
+    size_t size() const
+    {
+        return out_.size();
+    }
+    Bytes Take()
+    {
+        return std::move(out_);
+    }
 
-private:
+  private:
     Bytes out_;
 };
 

@@ -29,8 +29,7 @@ void Draw(Picture& picture, const Shape& shape, Colour fill, Colour outline)
         for (int x = 0; x < kWidth; ++x) {
             if (!inside(x, y))
                 continue;
-            bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) ||
-                        !inside(x, y + 1);
+            bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
             picture.at(x, y) = edge ? outline : fill;
         }
     }
@@ -99,12 +98,13 @@ void DrawSheet(Picture& picture, Point centre, double angle)
         double dx = x - centre.x, dy = y - centre.y;
         return Point{c * dx + s * dy, -s * dx + c * dy};
     };
-    Draw(picture,
-         [=](double x, double y) {
-             Point p = local(x, y);
-             return std::fabs(p.x) <= half_w && std::fabs(p.y) <= half_h;
-         },
-         kWhite, kBlack);
+    Draw(
+        picture,
+        [=](double x, double y) {
+            Point p = local(x, y);
+            return std::fabs(p.x) <= half_w && std::fabs(p.y) <= half_h;
+        },
+        kWhite, kBlack);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             Point p = local(x + 0.5, y + 0.5);

@@ -15,8 +15,22 @@ constexpr int kMovingFrames = 24;  // the rest repeat the last picture
 
 // Palette indices, in palette order (the standard VGA colours).
 enum Colour : uint8_t {
-    kBlack, kMaroon, kGreen, kOlive, kNavy, kPurple, kTeal, kGrey,
-    kSilver, kRed, kLime, kYellow, kBlue, kMagenta, kCyan, kWhite,
+    kBlack,
+    kMaroon,
+    kGreen,
+    kOlive,
+    kNavy,
+    kPurple,
+    kTeal,
+    kGrey,
+    kSilver,
+    kRed,
+    kLime,
+    kYellow,
+    kBlue,
+    kMagenta,
+    kCyan,
+    kWhite,
 };
 
 // RGB of each palette index.
@@ -26,9 +40,18 @@ extern const std::array<uint32_t, 16> kPalette;
 struct Picture {
     std::array<uint8_t, kWidth * kHeight> pixels;
 
-    uint8_t at(int x, int y) const { return pixels[y * kWidth + x]; }
-    uint8_t& at(int x, int y) { return pixels[y * kWidth + x]; }
-    const uint8_t* row(int y) const { return &pixels[y * kWidth]; }
+    uint8_t at(int x, int y) const
+    {
+        return pixels[y * kWidth + x];
+    }
+    uint8_t& at(int x, int y)
+    {
+        return pixels[y * kWidth + x];
+    }
+    const uint8_t* row(int y) const
+    {
+        return &pixels[y * kWidth];
+    }
 };
 
 // The kMovingFrames pictures of the sheet's flight, the first complete.

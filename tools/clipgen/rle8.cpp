@@ -14,7 +14,10 @@ constexpr uint8_t kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2;
 constexpr int kMinGap = 4;
 
 // Coded rows are bottom-up.
-int PictureRow(int coded_row) { return kHeight - 1 - coded_row; }
+int PictureRow(int coded_row)
+{
+    return kHeight - 1 - coded_row;
+}
 
 void PutLiterals(Bytes& out, const uint8_t* pixels, int count)
 {
@@ -52,7 +55,10 @@ void PutPixels(Bytes& out, const uint8_t* pixels, int count)
         PutLiterals(out, pixels + at, std::min(255, count - at));
 }
 
-void Put(Bytes& out, uint8_t escape) { out.insert(out.end(), {0, escape}); }
+void Put(Bytes& out, uint8_t escape)
+{
+    out.insert(out.end(), {0, escape});
+}
 
 // Moves the decoder's position (x, row) forward to (to_x, to_row).
 void MoveTo(Bytes& out, int& x, int& row, int to_x, int to_row)

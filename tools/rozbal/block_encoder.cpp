@@ -14,7 +14,10 @@ BlockEncoder::BlockEncoder()
         throw std::runtime_error("zlib cannot start a compressor");
 }
 
-BlockEncoder::~BlockEncoder() { deflateEnd(&stream_); }
+BlockEncoder::~BlockEncoder()
+{
+    deflateEnd(&stream_);
+}
 
 void BlockEncoder::Encode(const unsigned char* plain, size_t size, std::vector<unsigned char>& out)
 {

@@ -8,7 +8,7 @@
 #include <zlib.h>
 
 class BlockEncoder {
-public:
+  public:
     BlockEncoder();
     ~BlockEncoder();
     BlockEncoder(const BlockEncoder&) = delete;
@@ -20,6 +20,6 @@ public:
     // fails, which only lack of memory can cause.
     void Encode(const unsigned char* plain, size_t size, std::vector<unsigned char>& out);
 
-private:
+  private:
     z_stream stream_{};
 };

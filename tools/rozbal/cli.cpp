@@ -83,15 +83,16 @@ struct Option {
 
 unsigned ParseThreads(const std::string& text)
 {
-    bool digits = !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
+    bool digits =
+        !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
     unsigned long threads = digits ? std::stoul(text) : 0;
     if (threads < 1 || threads > 1024)
         throw UsageError("--threads needs a number from 1 to 1024");
     return static_cast<unsigned>(threads);
 }
 
-void Parse(int argc, char** argv, const std::map<std::string, Option>& options, std::vector<std::string>& operands,
-           bool& help)
+void Parse(int argc, char** argv, const std::map<std::string, Option>& options,
+           std::vector<std::string>& operands, bool& help)
 {
     for (int i = 2; i < argc; i++) {
         std::string argument = argv[i];
@@ -134,8 +135,9 @@ uint64_t ParseSize(const std::string& text, uint64_t largest)
 {
     size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
     std::string suffix = text.substr(digits);
-    static const std::map<std::string, uint64_t> units = {
-        {"", 1}, {"K", 1 << 10}, {"k", 1 << 10}, {"M", 1 << 20}, {"m", 1 << 20}, {"G", 1 << 30}, {"g", 1 << 30}};
+    static const std::map<std::string, uint64_t> units = {{"", 1},        {"K", 1 << 10}, {"k", 1 << 10},
+                                                          {"M", 1 << 20}, {"m", 1 << 20}, {"G", 1 << 30},
+                                                          {"g", 1 << 30}};
     auto unit = units.find(suffix);
     if (digits == 0 || unit == units.end() || text.size() - suffix.size() > 12)
         throw UsageError("bad size '" + text + "' (a number, optionally followed by K, M or G)");
@@ -176,32 +178,36 @@ CommandLine ParseCommandLine(int argc, char** argv)
 
     if (line.command == "pack") {
         pack.threads = std::max(1u, std::thread::hardware_concurrency());
-        auto text = [](std::string& target) { return Option{true, [&target](const std::string& v) { target = v; }}; };
+        auto text = [](std::string& target) {
+            return Option{true, [&target](const std::string& v) { target = v; }};
+        };
         auto path = [](std::filesystem::path& target) {
             return Option{true, [&target](const std::string& v) { target = v; }};
         };
-        Parse(argc, argv,
-              {{"-o", path(pack.output)},
-               {"--output", path(pack.output)},
-               {"--stub", path(pack.stub)},
-               {"--setup", text(pack.setup)},
-               {"--title", text(pack.title)},
-               {"--password", text(pack.password)},
-               {"--stay", flag(pack.stay)},
-               {"--compress", Option{true, [&](const std::string& v) { pack.compress.patterns.push_back(v); }}},
-               {"--compress-all", flag(pack.compress.all)},
-               {"--volume-size",
-                Option{true,
-                       [&](const std::string& v) {
-                           pack.volume_size = ParseSize(v, INT32_MAX);
-                           if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
-                               throw UsageError("--volume-size " + v +
-                                                ": a volume must hold an entry record (56 bytes) and one data byte");
-                       }}},
-               {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseThreads(v); }}},
-               {"-q", quiet()},
-               {"--quiet", quiet()}},
-              operands, line.help);
+        Parse(
+            argc, argv,
+            {{"-o", path(pack.output)},
+             {"--output", path(pack.output)},
+             {"--stub", path(pack.stub)},
+             {"--setup", text(pack.setup)},
+             {"--title", text(pack.title)},
+             {"--password", text(pack.password)},
+             {"--stay", flag(pack.stay)},
+             {"--compress", Option{true, [&](const std::string& v) { pack.compress.patterns.push_back(v); }}},
+             {"--compress-all", flag(pack.compress.all)},
+             {"--volume-size",
+              Option{true,
+                     [&](const std::string& v) {
+                         pack.volume_size = ParseSize(v, INT32_MAX);
+                         if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
+                             throw UsageError(
+                                 "--volume-size " + v +
+                                 ": a volume must hold an entry record (56 bytes) and one data byte");
+                     }}},
+             {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseThreads(v); }}},
+             {"-q", quiet()},
+             {"--quiet", quiet()}},
+            operands, line.help);
         if (line.help)
             return line;
         if (operands.size() != 1)
@@ -228,7 +234,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
     if (line.help)
         return line;
     if (operands.size() != wanted)
-        throw UsageError(line.command + (wanted == 1 ? " needs one installer" : " needs an installer and a directory"));
+        throw UsageError(line.command +
+                         (wanted == 1 ? " needs one installer" : " needs an installer and a directory"));
     read.archive = operands[0];
     if (wanted == 2)
         read.target = operands[1];

@@ -2,4 +2,7 @@
 
 #include <cstring>
 
-std::string SystemMessage(const std::string& what, int error) { return what + ": " + std::strerror(error); }
+std::string SystemMessage(const std::string& what, int error)
+{
+    return what + ": " + std::strerror(error);
+}

@@ -27,7 +27,9 @@ struct OutputError : std::runtime_error {
 // A signal asked the program to stop; `signal` is re-raised once the
 // temporary files are gone, so the caller sees the usual signal death.
 struct Interrupted : std::runtime_error {
-    explicit Interrupted(int number) : std::runtime_error("interrupted"), signal(number) {}
+    explicit Interrupted(int number) : std::runtime_error("interrupted"), signal(number)
+    {
+    }
     int signal;
 };
 

@@ -15,7 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Warn(const std::string& text) { std::fprintf(stderr, "rozbal: warning: %s\n", text.c_str()); }
+void Warn(const std::string& text)
+{
+    std::fprintf(stderr, "rozbal: warning: %s\n", text.c_str());
+}
 
 std::string FlagNames(uint32_t flags)
 {
@@ -60,7 +63,9 @@ void WritePiece(const fs::path& target, const Piece& piece)
     std::error_code error;
     fs::create_directory(target.parent_path(), error);  // one level, as the model allowed
     uint32_t flags = piece.record.flags;
-    int mode = flags & ENTRY_APPEND ? SYS_OPEN_UPDATE : flags & ENTRY_CREATE ? SYS_OPEN_CREATE : SYS_OPEN_READ;
+    int mode = flags & ENTRY_APPEND   ? SYS_OPEN_UPDATE
+               : flags & ENTRY_CREATE ? SYS_OPEN_CREATE
+                                      : SYS_OPEN_READ;
     errno = 0;
     SysFile file = SysOpenFile(target.c_str(), mode);
     if (file == SYS_NO_FILE)
@@ -87,7 +92,8 @@ void RunList(const ReadOptions& options)
 {
     ArchiveReader reader(options.archive);
     const ArchiveHeader& header = reader.Header();
-    std::printf("archive:  %s (header at offset %u)\n", options.archive.string().c_str(), reader.HeaderOffset());
+    std::printf("archive:  %s (header at offset %u)\n", options.archive.string().c_str(),
+                reader.HeaderOffset());
     std::printf("title:    %s\n", DisplayText(header.title).c_str());
     std::printf("setup:    %s\n", DisplayText(header.setup_program).c_str());
     std::printf("close:    %s\n", header.close_when_done ? "when the setup program ends" : "at log-off");
@@ -150,8 +156,9 @@ void RunVerify(const ReadOptions& options)
     Check(step, options.archive.string());
     if (!options.quiet)
         std::printf("%s: OK: %zu files in %u pieces, %u volume%s, %llu bytes stored, %llu installed\n",
-                    options.archive.string().c_str(), model.DistinctNames(), pieces, volumes, volumes == 1 ? "" : "s",
-                    static_cast<unsigned long long>(stored), static_cast<unsigned long long>(installed));
+                    options.archive.string().c_str(), model.DistinctNames(), pieces, volumes,
+                    volumes == 1 ? "" : "s", static_cast<unsigned long long>(stored),
+                    static_cast<unsigned long long>(installed));
 }
 
 void RunExtract(const ReadOptions& options)
@@ -181,6 +188,7 @@ void RunExtract(const ReadOptions& options)
     if (!options.quiet) {
         std::string setup = reader.Header().setup_program;
         std::printf("extracted %zu files into %s; the installer would start %s\n", model.DistinctNames(),
-                    options.target.string().c_str(), DisplayText(IsBlockName(setup) ? PlainName(setup) : setup).c_str());
+                    options.target.string().c_str(),
+                    DisplayText(IsBlockName(setup) ? PlainName(setup) : setup).c_str());
     }
 }

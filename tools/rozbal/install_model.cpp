@@ -13,11 +13,17 @@ std::string Parent(const std::string& name)
     return separator == std::string::npos ? std::string() : name.substr(0, separator);
 }
 
-std::string Quoted(const std::string& cp1250) { return "'" + DisplayText(cp1250) + "'"; }
+std::string Quoted(const std::string& cp1250)
+{
+    return "'" + DisplayText(cp1250) + "'";
+}
 
 }  // namespace
 
-InstallModel::InstallModel() { entries_[""] = DIRECTORY; }
+InstallModel::InstallModel()
+{
+    entries_[""] = DIRECTORY;
+}
 
 bool InstallModel::Is(const std::string& name, Kind kind) const
 {
@@ -52,8 +58,10 @@ ModelStep InstallModel::Accept(const EntryRecord& record)
     }
     if (!Is(directory, DIRECTORY)) {
         if (!Is(Parent(directory), DIRECTORY)) {
-            step.refusal = "directory " + Quoted(directory) + " cannot be made: the installer creates one level "
-                           "per piece and " + Quoted(Parent(directory)) + " does not exist yet";
+            step.refusal = "directory " + Quoted(directory) +
+                           " cannot be made: the installer creates one level "
+                           "per piece and " +
+                           Quoted(Parent(directory)) + " does not exist yet";
             return step;
         }
         entries_[FoldCase(directory)] = DIRECTORY;
@@ -102,8 +110,8 @@ ModelStep InstallModel::Finish(const ArchiveHeader& header)
             return step;
     }
     if (header.file_count != names_.size()) {
-        step.refusal = "the header counts " + std::to_string(header.file_count) + " files, the archive holds " +
-                       std::to_string(names_.size());
+        step.refusal = "the header counts " + std::to_string(header.file_count) +
+                       " files, the archive holds " + std::to_string(names_.size());
         return step;
     }
     // The installer drops ".xxx" and lets the system take the program's
@@ -112,7 +120,8 @@ ModelStep InstallModel::Finish(const ArchiveHeader& header)
     if (IsBlockName(command))
         command = PlainName(command);
     bool found = Is(command, FILE);
-    for (size_t space = command.find(' '); !found && space != std::string::npos; space = command.find(' ', space + 1))
+    for (size_t space = command.find(' '); !found && space != std::string::npos;
+         space = command.find(' ', space + 1))
         found = Is(command.substr(0, space), FILE);
     if (command.empty())
         step.refusal = "the header names no setup program";
@@ -121,7 +130,10 @@ ModelStep InstallModel::Finish(const ArchiveHeader& header)
     return step;
 }
 
-BlockStream::BlockStream() : output_(BLOCK_PLAIN_MAX) { Reset(); }
+BlockStream::BlockStream() : output_(BLOCK_PLAIN_MAX)
+{
+    Reset();
+}
 
 void BlockStream::Reset()
 {

@@ -14,12 +14,12 @@
 #include <vector>
 
 struct ModelStep {
-    std::string refusal;         // why the installer would stop here; empty: it goes on
-    std::string completed_block; // a block file complete once this piece is written, or ""
+    std::string refusal;          // why the installer would stop here; empty: it goes on
+    std::string completed_block;  // a block file complete once this piece is written, or ""
 };
 
 class InstallModel {
-public:
+  public:
     InstallModel();
 
     // Takes the next piece's record: its name must pass CheckArchiveName,
@@ -35,9 +35,12 @@ public:
     // program (without ".xxx") is an installed file.
     ModelStep Finish(const ArchiveHeader& header);
 
-    size_t DistinctNames() const { return names_.size(); }
+    size_t DistinctNames() const
+    {
+        return names_.size();
+    }
 
-private:
+  private:
     enum Kind { DIRECTORY, FILE };
 
     bool Is(const std::string& name, Kind kind) const;
@@ -52,7 +55,7 @@ private:
 // memory, by the rules of the installer's decoder (DecodeBlockPayload for
 // each payload), so memory stays bounded whatever the file's size.
 class BlockStream {
-public:
+  public:
     BlockStream();
 
     // Starts a new block file.
@@ -63,13 +66,19 @@ public:
     // otherwise why it fails, with the offset of the block at fault.
     std::string Finish();
 
-    uint64_t PlainBytes() const { return plain_bytes_; }
+    uint64_t PlainBytes() const
+    {
+        return plain_bytes_;
+    }
     // Set when the decoder would stop before the end of the file (a block
     // of length 0, or a file ending right after a header): it then accepts
     // the file but drops what follows.
-    const std::string& Warning() const { return warning_; }
+    const std::string& Warning() const
+    {
+        return warning_;
+    }
 
-private:
+  private:
     void Fail(const std::string& why);
 
     std::vector<unsigned char> header_, payload_, output_;

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 
-PieceLayout::PieceLayout(PieceSink& sink, LayoutLimits limits) : sink_(sink), limits_(limits), space_(limits.first) {}
+PieceLayout::PieceLayout(PieceSink& sink, LayoutLimits limits)
+    : sink_(sink), limits_(limits), space_(limits.first)
+{
+}
 
 void PieceLayout::BeginFile(const std::string& name, bool last_file)
 {
@@ -53,8 +56,9 @@ void PieceLayout::Emit(size_t size, bool file_end)
 void PieceLayout::NextVolume()
 {
     if (limits_.volume == 0)
-        throw InputError("the archive does not fit into the executable, which the installer can read up to "
-                         "2 GiB; split it into volumes with --volume-size");
+        throw InputError(
+            "the archive does not fit into the executable, which the installer can read up to "
+            "2 GiB; split it into volumes with --volume-size");
     sink_.StartVolume();
     space_ = limits_.volume;
 }

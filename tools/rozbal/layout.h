@@ -8,10 +8,11 @@
 
 // Receives the pieces in archive order.
 class PieceSink {
-public:
+  public:
     virtual ~PieceSink() = default;
     // Writes one entry record and its `size` data bytes to the current file.
-    virtual void WritePiece(uint32_t flags, const std::string& name, const unsigned char* data, uint32_t size) = 0;
+    virtual void WritePiece(uint32_t flags, const std::string& name, const unsigned char* data,
+                            uint32_t size) = 0;
     // Ends the current file (the executable, then each volume) and starts the next volume.
     virtual void StartVolume() = 0;
 };
@@ -27,7 +28,7 @@ struct LayoutLimits {
 // file ends after a whole piece, and a volume is started only for a piece
 // that goes into it, so each volume holds at least one.
 class PieceLayout {
-public:
+  public:
     PieceLayout(PieceSink& sink, LayoutLimits limits);
 
     // Starts the next file; `last_file` marks the archive's last one.
@@ -40,16 +41,16 @@ public:
     // there are none.
     void EndFile();
 
-private:
+  private:
     uint64_t Capacity() const;
     void Emit(size_t size, bool file_end);
     void NextVolume();
 
     PieceSink& sink_;
     const LayoutLimits limits_;
-    uint64_t space_;       // left in the current file
+    uint64_t space_;  // left in the current file
     std::string name_;
     bool last_file_ = false;
-    bool begun_ = false;   // a piece of the current file is written
+    bool begun_ = false;  // a piece of the current file is written
     std::vector<unsigned char> pending_;
 };

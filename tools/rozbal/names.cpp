@@ -15,13 +15,16 @@ namespace {
 
 // One iconv conversion direction, opened once for the process.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from))
     {
         if (handle_ == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
     }
-    ~Converter() { iconv_close(handle_); }
+    ~Converter()
+    {
+        iconv_close(handle_);
+    }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
@@ -39,11 +42,14 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t handle_;
 };
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
 // Why Windows would not create a file or directory named `component`.
 std::string CheckComponent(const std::string& component)
@@ -154,7 +160,10 @@ bool IsBlockName(const std::string& name)
     return EqualNoCase(extension, ".xxx");
 }
 
-std::string PlainName(const std::string& block_name) { return block_name.substr(0, block_name.size() - 4); }
+std::string PlainName(const std::string& block_name)
+{
+    return block_name.substr(0, block_name.size() - 4);
+}
 
 std::filesystem::path VolumePath(const std::filesystem::path& archive, unsigned number)
 {

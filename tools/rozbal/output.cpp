@@ -19,7 +19,8 @@ constexpr size_t kBufferSize = 4 << 20;
 
 OutputFile::OutputFile(fs::path target) : target_(std::move(target))
 {
-    temporary_ = target_.parent_path() / ("." + target_.filename().string() + ".part" + std::to_string(getpid()));
+    temporary_ =
+        target_.parent_path() / ("." + target_.filename().string() + ".part" + std::to_string(getpid()));
     // 0666 lets the umask decide, as for any file the user creates.
     fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0)
@@ -41,7 +42,8 @@ void OutputFile::Write(const void* data, size_t size)
     if (buffer_.size() + size > kBufferSize)
         Flush();
     if (size >= kBufferSize) {
-        buffer_.assign(static_cast<const unsigned char*>(data), static_cast<const unsigned char*>(data) + size);
+        buffer_.assign(static_cast<const unsigned char*>(data),
+                       static_cast<const unsigned char*>(data) + size);
         Flush();
         return;
     }
@@ -58,7 +60,8 @@ void OutputFile::Flush()
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw OutputError(SystemMessage("cannot write " + target_.string(), written < 0 ? errno : ENOSPC));
+            throw OutputError(
+                SystemMessage("cannot write " + target_.string(), written < 0 ? errno : ENOSPC));
         next += written;
         left -= static_cast<size_t>(written);
     }
@@ -77,11 +80,13 @@ void OutputFile::Close()
 void OutputFile::Commit()
 {
     if (rename(temporary_.c_str(), target_.c_str()) != 0)
-        throw OutputError(SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), errno));
+        throw OutputError(
+            SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), errno));
     committed_ = true;
 }
 
-VolumeSet::VolumeSet(const fs::path& output, const std::vector<unsigned char>& stub, const ArchiveHeader& header)
+VolumeSet::VolumeSet(const fs::path& output, const std::vector<unsigned char>& stub,
+                     const ArchiveHeader& header)
     : output_(output), header_offset_(static_cast<uint32_t>(stub.size()))
 {
     files_.push_back(std::make_unique<OutputFile>(output));

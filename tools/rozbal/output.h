@@ -11,7 +11,7 @@
 #include <vector>
 
 class OutputFile {
-public:
+  public:
     // Creates the temporary file for `target`. Throws OutputError.
     explicit OutputFile(std::filesystem::path target);
     // Removes the temporary file unless it was committed.
@@ -26,10 +26,16 @@ public:
     // Renames the closed file to its target; throws OutputError.
     void Commit();
 
-    uint64_t Size() const { return size_; }
-    const std::filesystem::path& Target() const { return target_; }
+    uint64_t Size() const
+    {
+        return size_;
+    }
+    const std::filesystem::path& Target() const
+    {
+        return target_;
+    }
 
-private:
+  private:
     void Flush();
 
     std::filesystem::path target_, temporary_;
@@ -41,12 +47,13 @@ private:
 
 // The executable (stub, header, pieces, trailer) and its volumes.
 class VolumeSet : public PieceSink {
-public:
+  public:
     // Starts the executable `output` with the stub and the header.
     VolumeSet(const std::filesystem::path& output, const std::vector<unsigned char>& stub,
               const ArchiveHeader& header);
 
-    void WritePiece(uint32_t flags, const std::string& name, const unsigned char* data, uint32_t size) override;
+    void WritePiece(uint32_t flags, const std::string& name, const unsigned char* data,
+                    uint32_t size) override;
     void StartVolume() override;
 
     // Ends the last file, with the trailer if no volume was started.
@@ -54,9 +61,12 @@ public:
     // Renames every file into place, volumes first, the executable last.
     void Commit();
 
-    const std::vector<std::unique_ptr<OutputFile>>& Files() const { return files_; }
+    const std::vector<std::unique_ptr<OutputFile>>& Files() const
+    {
+        return files_;
+    }
 
-private:
+  private:
     void WriteTrailer();
 
     std::filesystem::path output_;

@@ -28,17 +28,23 @@ constexpr size_t kCompressedChunk = 32 * BLOCK_PAYLOAD_MAX;  // whole blocks, so
 constexpr size_t kPlainChunk = 1 << 20;
 constexpr uint64_t kLargestExecutable = INT32_MAX;  // the installer seeks with signed 32-bit offsets
 
-void Note(const std::string& text) { std::fprintf(stderr, "rozbal: %s\n", text.c_str()); }
+void Note(const std::string& text)
+{
+    std::fprintf(stderr, "rozbal: %s\n", text.c_str());
+}
 
 volatile std::sig_atomic_t g_signal = 0;
 
-extern "C" void OnSignal(int number) { g_signal = number; }
+extern "C" void OnSignal(int number)
+{
+    g_signal = number;
+}
 
 // While it lives, an interrupt, hang-up or termination only sets g_signal,
 // which the pack loop turns into an Interrupted exception, so that the
 // temporary files are removed before the process ends.
 class SignalGuard {
-public:
+  public:
     SignalGuard()
     {
         struct sigaction action {};
@@ -61,20 +67,23 @@ public:
             throw Interrupted(g_signal);
     }
 
-private:
+  private:
     static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
     std::array<struct sigaction, 3> previous_;
 };
 
 class InputFile {
-public:
+  public:
     explicit InputFile(const PackFile& file) : file_(file), expected_(file.size)
     {
         fd_ = open(file.source.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0)
             throw InputError(SystemMessage("cannot open " + file.source.string(), errno));
     }
-    ~InputFile() { close(fd_); }
+    ~InputFile()
+    {
+        close(fd_);
+    }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
@@ -106,7 +115,7 @@ public:
         return got == limit;
     }
 
-private:
+  private:
     const PackFile& file_;
     uint64_t expected_;  // bytes the scan saw that are not read yet
     int fd_;
@@ -156,7 +165,8 @@ std::vector<unsigned char> ReadStub(const fs::path& path)
     std::error_code error;
     uint64_t size = fs::file_size(path, error);
     if (!error && size > kLargestExecutable)
-        throw InputError("the stub " + path.string() + " is too large: the installer reads files of up to 2 GiB");
+        throw InputError("the stub " + path.string() +
+                         " is too large: the installer reads files of up to 2 GiB");
     std::vector<unsigned char> stub(error ? 0 : size);
     std::ifstream in(path, std::ios::binary);
     if (error || !in.read(reinterpret_cast<char*>(stub.data()), static_cast<std::streamsize>(stub.size())))
@@ -166,7 +176,8 @@ std::vector<unsigned char> ReadStub(const fs::path& path)
 
 LayoutLimits MakeLimits(uint64_t volume_size, size_t stub_size)
 {
-    uint64_t room = kLargestExecutable - std::min<uint64_t>(kLargestExecutable, stub_size + ARCHIVE_HEADER_SIZE);
+    uint64_t room =
+        kLargestExecutable - std::min<uint64_t>(kLargestExecutable, stub_size + ARCHIVE_HEADER_SIZE);
     if (volume_size != 0)
         room = std::min(room, volume_size);
     if (room < TRAILER_SIZE + ENTRY_RECORD_SIZE)
@@ -301,9 +312,9 @@ void RunPack(const PackOptions& options)
         uint64_t written = 0;
         for (const auto& file : output.Files())
             written += file->Size();
-        std::fprintf(stderr, "rozbal: %zu files, %llu bytes -> %s (%llu bytes in %zu file%s)\n", scan.files.size(),
-                     static_cast<unsigned long long>(total), options.output.string().c_str(),
-                     static_cast<unsigned long long>(written), output.Files().size(),
-                     output.Files().size() == 1 ? "" : "s");
+        std::fprintf(stderr, "rozbal: %zu files, %llu bytes -> %s (%llu bytes in %zu file%s)\n",
+                     scan.files.size(), static_cast<unsigned long long>(total),
+                     options.output.string().c_str(), static_cast<unsigned long long>(written),
+                     output.Files().size(), output.Files().size() == 1 ? "" : "s");
     }
 }

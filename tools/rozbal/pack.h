@@ -14,9 +14,9 @@ struct PackOptions {
     std::string setup;           // relative to tree, UTF-8
     std::string title;
     std::string password;
-    bool stay = false;           // close_when_done 0
+    bool stay = false;  // close_when_done 0
     CompressRule compress;
-    uint64_t volume_size = 0;    // 0: everything in the executable
+    uint64_t volume_size = 0;  // 0: everything in the executable
     unsigned threads = 1;
     bool quiet = false;
 };

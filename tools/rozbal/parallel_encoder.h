@@ -14,7 +14,7 @@
 
 // A stretch of one file, read in archive order.
 struct Chunk {
-    size_t file = 0;     // index into the pack list
+    size_t file = 0;  // index into the pack list
     bool compress = false;
     bool first = false;  // the file's first chunk
     bool last = false;   // the file's last chunk
@@ -24,7 +24,7 @@ struct Chunk {
 };
 
 class ParallelEncoder {
-public:
+  public:
     // Starts `threads` (at least 1) compressing threads. At most
     // 2 * threads + 2 chunks are in flight, which bounds the memory.
     explicit ParallelEncoder(unsigned threads);
@@ -33,8 +33,14 @@ public:
     ParallelEncoder& operator=(const ParallelEncoder&) = delete;
 
     // Whether Submit must wait for TakeOldest first / whether nothing is in flight.
-    bool Full() const { return slots_.size() >= capacity_; }
-    bool Empty() const { return slots_.empty(); }
+    bool Full() const
+    {
+        return slots_.size() >= capacity_;
+    }
+    bool Empty() const
+    {
+        return slots_.empty();
+    }
 
     // Queues a chunk; the caller has checked !Full(). A chunk not to be
     // compressed is passed through as it is.
@@ -44,7 +50,7 @@ public:
     // caller has checked !Empty(). Rethrows a compressing thread's failure.
     std::unique_ptr<Chunk> TakeOldest();
 
-private:
+  private:
     struct Slot {
         std::unique_ptr<Chunk> chunk;
         bool done = false;

@@ -52,7 +52,8 @@ void Progress::Finish()
 void Progress::Draw()
 {
     // The file may have grown since it was scanned.
-    double fraction = total_bytes_ == 0 || bytes_ >= total_bytes_ ? 1.0 : double(bytes_) / double(total_bytes_);
+    double fraction =
+        total_bytes_ == 0 || bytes_ >= total_bytes_ ? 1.0 : double(bytes_) / double(total_bytes_);
     int filled = static_cast<int>(fraction * kBarWidth);
     char bar[kBarWidth + 1];
     for (int i = 0; i < kBarWidth; i++)
@@ -61,6 +62,7 @@ void Progress::Draw()
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     double rate = seconds > 0 ? bytes_ / 1e6 / seconds : 0;
     std::fprintf(stderr, "\r[%s] %3d%%  %.1f/%.1f MB  %zu/%zu files  %.1f MB/s ", bar,
-                 static_cast<int>(fraction * 100), bytes_ / 1e6, total_bytes_ / 1e6, files_, total_files_, rate);
+                 static_cast<int>(fraction * 100), bytes_ / 1e6, total_bytes_ / 1e6, files_, total_files_,
+                 rate);
     std::fflush(stderr);
 }

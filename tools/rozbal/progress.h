@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class Progress {
-public:
+  public:
     // `enabled` false, or stderr not a terminal, makes every call a no-op.
     Progress(bool enabled, uint64_t total_bytes, size_t total_files);
     ~Progress();
@@ -18,7 +18,7 @@ public:
     // Draws the final state and ends the line.
     void Finish();
 
-private:
+  private:
     void Draw();
 
     bool enabled_;

@@ -14,7 +14,8 @@ ArchiveReader::ArchiveReader(const fs::path& archive) : archive_(archive)
     std::error_code error;
     uint64_t size = fs::file_size(archive, error);
     unsigned char trailer[TRAILER_SIZE];
-    if (error || size < TRAILER_SIZE + ARCHIVE_HEADER_SIZE || SysSeek(file_, -TRAILER_SIZE, SYS_SEEK_END) < 0 ||
+    if (error || size < TRAILER_SIZE + ARCHIVE_HEADER_SIZE ||
+        SysSeek(file_, -TRAILER_SIZE, SYS_SEEK_END) < 0 ||
         SysRead(file_, trailer, TRAILER_SIZE) != TRAILER_SIZE)
         throw InputError(archive.string() + " holds no archive: it is too short");
     header_offset_ = ReadLe32(trailer);
@@ -93,7 +94,8 @@ bool ArchiveReader::Next(Piece& piece)
                         " data bytes, more than the installer's piece buffer of 3,000,000");
     buffer_.resize(PIECE_SIZE_MAX);
     if (!ReadPieceData(file_, buffer_.data(), piece.record.size))
-        Fail(piece, "the data is cut short (the record says " + std::to_string(piece.record.size) + " bytes)");
+        Fail(piece,
+             "the data is cut short (the record says " + std::to_string(piece.record.size) + " bytes)");
     piece.data = buffer_.data();
     offset_ += ENTRY_RECORD_SIZE + piece.record.size;
     done_ = (piece.record.flags & ENTRY_LAST) != 0;

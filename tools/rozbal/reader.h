@@ -21,7 +21,7 @@ struct Piece {
 };
 
 class ArchiveReader {
-public:
+  public:
     // Opens `archive` and reads its header. Throws InputError for a missing
     // or unreadable file and for one that holds no archive.
     explicit ArchiveReader(const std::filesystem::path& archive);
@@ -29,8 +29,14 @@ public:
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
-    const ArchiveHeader& Header() const { return header_; }
-    uint32_t HeaderOffset() const { return header_offset_; }
+    const ArchiveHeader& Header() const
+    {
+        return header_;
+    }
+    uint32_t HeaderOffset() const
+    {
+        return header_offset_;
+    }
 
     // Reads the next piece with its data. Returns false after the piece
     // marked last. Throws InputError naming volume, offset and piece for a
@@ -41,7 +47,7 @@ public:
     // "FILE, offset N, piece K (NAME)" for messages.
     static std::string Where(const Piece& piece);
 
-private:
+  private:
     void Open(const std::filesystem::path& path);
     [[noreturn]] void Fail(const Piece& piece, const std::string& why) const;
 

@@ -19,7 +19,10 @@ struct DirNode {
     std::vector<DirNode> dirs;
 };
 
-std::string Quoted(const std::string& relative) { return "'" + relative + "'"; }
+std::string Quoted(const std::string& relative)
+{
+    return "'" + relative + "'";
+}
 
 std::string Join(const std::string& parent, char separator, const std::string& name)
 {
@@ -30,16 +33,18 @@ std::string Join(const std::string& parent, char separator, const std::string& n
 std::string ConvertComponent(const std::string& name, const std::string& relative)
 {
     if (name.find('\\') != std::string::npos)
-        throw InputError(Quoted(relative) + ": a backslash in a name would become a directory level on Windows");
+        throw InputError(Quoted(relative) +
+                         ": a backslash in a name would become a directory level on Windows");
     std::string converted;
     if (!Utf8ToCp1250(name, converted))
-        throw InputError(Quoted(relative) + ": the name cannot be written in code page 1250 "
-                                            "(the installer's character set)");
+        throw InputError(Quoted(relative) +
+                         ": the name cannot be written in code page 1250 "
+                         "(the installer's character set)");
     return converted;
 }
 
-void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string& name, const std::string& relative,
-             const CompressRule& rule)
+void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string& name,
+             const std::string& relative, const CompressRule& rule)
 {
     PackFile file;
     file.source = entry.path();
@@ -47,8 +52,9 @@ void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string&
     file.compressed = rule.Matches(relative);
     std::string plain = Join(node.archive, '\\', ConvertComponent(name, relative));
     if (!file.compressed && IsBlockName(plain))
-        throw InputError(Quoted(relative) + ": the installer decodes names ending in .xxx as block files; "
-                                            "compress it (--compress) or rename it");
+        throw InputError(Quoted(relative) +
+                         ": the installer decodes names ending in .xxx as block files; "
+                         "compress it (--compress) or rename it");
     file.archive_name = file.compressed ? plain + ".xxx" : plain;
     std::string why = CheckArchiveName(file.archive_name);
     if (!why.empty())
@@ -73,8 +79,9 @@ void ScanDirectory(const fs::path& path, DirNode& node, const CompressRule& rule
             break;
         if (fs::is_symlink(status)) {
             if (!fs::is_regular_file(entry.status(error)))
-                throw InputError(Quoted(relative) + ": a symbolic link to something other than a regular file "
-                                                    "cannot be stored");
+                throw InputError(Quoted(relative) +
+                                 ": a symbolic link to something other than a regular file "
+                                 "cannot be stored");
             AddFile(node, entry, name, relative, rule);
         } else if (fs::is_directory(status)) {
             DirNode child;

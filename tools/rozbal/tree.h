@@ -22,7 +22,7 @@ struct PackFile {
     std::string relative;          // its path in the tree, UTF-8, '/'-separated
     std::string archive_name;      // code page 1250, '\'-separated, ".xxx" for block files
     bool compressed = false;
-    uint64_t size = 0;             // when scanned
+    uint64_t size = 0;  // when scanned
 };
 
 struct TreeScan {

@@ -327,4 +327,57 @@ TEST_F(Cli, VerifyFindsCorruptBlocks)
     EXPECT_EQ(Run("extract SETUP.EXE out").code, 2);
 }
 
+// A block file written in two pieces of one name: only a piece that creates
+// the file empties it; one with neither flag opens it and leaves it as it is,
+// so a broken first piece must still fail, in verify as in the installer.
+TEST_F(Cli, VerifyTakesTheBlockFileTheInstallerDecodes)
+{
+    struct Case {
+        uint32_t second_flags;  // of an empty second piece of "d.xxx"
+        int code;               // of verify and of extract
+    } cases[] = {
+        {0, 2},
+        {ENTRY_APPEND, 2},
+        {ENTRY_CREATE, 0},
+    };
+    for (const Case& c : cases) {
+        struct {
+            uint32_t flags;
+            const char* name;
+            std::string data;
+        } pieces[] = {
+            {ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)},  // no block marker
+            {c.second_flags, "d.xxx", ""},
+            {ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ"},
+        };
+        std::string exe(1000, 'M');
+        ArchiveHeader header{};
+        header.file_count = 2;
+        std::strcpy(header.setup_program, "setup.exe");
+        unsigned char raw[ARCHIVE_HEADER_SIZE];
+        EncodeArchiveHeader(&header, raw);
+        exe.append(reinterpret_cast<const char*>(raw), sizeof raw);
+        for (const auto& piece : pieces) {
+            EntryRecord record{};
+            record.flags = piece.flags;
+            record.size = static_cast<uint32_t>(piece.data.size());
+            std::strcpy(record.name, piece.name);
+            unsigned char record_raw[ENTRY_RECORD_SIZE];
+            EncodeEntryRecord(&record, record_raw);
+            exe.append(reinterpret_cast<const char*>(record_raw), sizeof record_raw);
+            exe += piece.data;
+        }
+        unsigned char trailer[TRAILER_SIZE];
+        WriteLe32(trailer, 1000);
+        exe.append(reinterpret_cast<const char*>(trailer), sizeof trailer);
+        WriteFile(dir_ / "TWO.EXE", exe);
+        fs::remove_all(dir_ / "out");
+
+        Result verify = Run("verify TWO.EXE");
+        EXPECT_EQ(verify.code, c.code) << c.second_flags << ": " << verify.err;
+        Result extract = Run("extract TWO.EXE out");
+        EXPECT_EQ(extract.code, c.code) << c.second_flags << ": " << extract.err;
+    }
+}
+
 }  // namespace

@@ -140,7 +140,9 @@ void RunVerify(const ReadOptions& options)
         if (!step.completed_block.empty())
             finish_block(step.completed_block);
         if (IsBlockName(piece.record.name)) {
-            if (!(piece.record.flags & ENTRY_APPEND))
+            // Only a creating piece empties the file; one with neither flag
+            // opens it and leaves what is there.
+            if ((piece.record.flags & (ENTRY_CREATE | ENTRY_APPEND)) == ENTRY_CREATE)
                 stream.Reset();
             stream.Feed(piece.data, piece.record.size);
         } else {

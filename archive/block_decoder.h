@@ -2,6 +2,8 @@
 // zlib stream or stored bytes.
 #pragma once
 
+#include <stdint.h>
+
 // Decodes the block file block_path into plain_path, which is created or
 // emptied. Returns 1 when the block file has ended (no bytes where a header
 // or payload starts, or a payload length of 0) with every block before it
@@ -13,8 +15,6 @@
 // whole. The plain file then keeps the blocks written before.
 // Both files are opened without sharing; memory is two fixed buffers.
 int DecodeBlockFile(const char* block_path, const char* plain_path);
-
-#include <stdint.h>
 
 // Gives the plain data of one block whose payload (length bytes, 1 to
 // 32000) is at payload. For METHOD_ZLIB the payload is decompressed into

@@ -162,14 +162,13 @@ static int NextVolume(void)
 // there may hold anything, and the window deletes it at the end.
 static int CreateExtractionDirectory(void)
 {
-    char temp[SYS_PATH_SIZE], directory[SYS_PATH_SIZE];
-    if (!SysGetTempPath(temp, sizeof temp))
+    char temp[SYS_PATH_SIZE], reserve[SYS_PATH_SIZE], directory[SYS_PATH_SIZE];
+    if (!SysGetTempPath(temp, sizeof temp) || !SysGetTempFileName(temp, "~kw", reserve))
         return Fail(IDS_ERROR);
-    if (!SysGetTempFileName(temp, "~kw", g_reserve_file)) {
-        g_reserve_file[0] = 0;
-        return Fail(IDS_ERROR);
-    }
-    memcpy(directory, g_reserve_file, SYS_PATH_SIZE);
+    // The window may read the name at any time (end of session): it gets
+    // the whole name of a file that exists, never one half written.
+    memcpy(g_reserve_file, reserve, SYS_PATH_SIZE);
+    memcpy(directory, reserve, SYS_PATH_SIZE);
     DropExtension(directory);
     size_t length = strlen(directory);
     if (length + 1 >= SYS_PATH_SIZE)
@@ -340,18 +339,17 @@ unsigned long ExtractWorker(void* window)
 
 void RemoveExtraction(void)
 {
-    char temp[SYS_PATH_SIZE];
     if (g_extract_dir[0]) {
-        // A directory that is some process's current directory cannot be
-        // deleted on Windows; ours is, since EnsureDirectory entered it.
-        if (!SysGetTempPath(temp, sizeof temp))
-            temp[0] = 0;
-        SysSetCurrentDirectory(temp);
+        // RemoveDirectoryTree first moves to the parent, the temporary
+        // directory: EnsureDirectory left us inside the tree.
         RemoveDirectoryTree(g_extract_dir);
         // While anything of the directory is left, the reserve file keeps
-        // its name from being handed to another run.
+        // its name from being handed to another run. Entering is the test;
+        // leaving again keeps the next try able to delete it.
         if (SysSetCurrentDirectory(g_extract_dir)) {
-            SysSetCurrentDirectory(temp);
+            char temp[SYS_PATH_SIZE];
+            if (SysGetTempPath(temp, sizeof temp))
+                SysSetCurrentDirectory(temp);
             return;
         }
         g_extract_dir[0] = 0;

@@ -66,9 +66,10 @@ int SysSetCurrentDirectory(const char* directory);
 // directory exists.
 int SysCreateDirectory(const char* directory);
 
-// Deletes directory and everything in it without a question and not into a
-// recycle bin (SHFileOperationA, FO_DELETE, FOF_SILENT | FOF_NOCONFIRMATION).
-// The outcome is not reported. The POSIX layer never follows a symbolic link.
+// Deletes directory and everything in it without a question, without an
+// error box and not into a recycle bin (SHFileOperationA, FO_DELETE,
+// FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI). The outcome is not
+// reported. The POSIX layer never follows a symbolic link.
 void SysDeleteTree(const char* directory);
 
 // Writes the user's temporary directory, ending with a separator (a

@@ -28,18 +28,17 @@ SysFile FromHandle(HANDLE handle)
 
 // OpenFile keeps the path in an OFSTRUCT of OFS_MAXPATHNAME (128) bytes and
 // fails on anything longer, although paths reach 259 characters. Such paths
-// are opened with CreateFileA to the same effect: read mode lets others read,
-// create truncates, update needs an existing file.
+// are opened with CreateFileA to the same effect: the sharing of OpenFile's
+// compatibility mode, create truncates, update needs an existing file.
 SysFile OpenLongPath(const char* path, int mode)
 {
-    DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
+    DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     if (mode == SYS_OPEN_CREATE) {
         access = GENERIC_WRITE;
-        share = 0;
         disposition = CREATE_ALWAYS;
     } else if (mode == SYS_OPEN_UPDATE) {
         access = GENERIC_READ | GENERIC_WRITE;
-        share = 0;
     }
     return FromHandle(CreateFileA(path, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL));
 }

@@ -14,10 +14,13 @@
 //   wait-window TITLE      wait for a visible top-level window of the program
 //                          with exactly this title; it becomes the current one
 //   wait-dialog ID         ... for one that has a control ID
+//   find-window TITLE      ... for one with this title, shown or hidden
 //   wait-box               ... for a message box (icon 1088 and text 65535)
 //   wait-text ID TEXT      wait until control ID of the current window shows TEXT
 //   wait-gone              wait until the current window is hidden or destroyed
 //   wait-exit              wait for the program to end    -> exit CODE
+//   wait-file PATH         wait until PATH exists (a test's signal that it
+//                          has done its part, or a program's sign of life)
 //   windows                list the program's top-level windows
 //                                                  -> window CLASS VISIBLE "TITLE"
 //   children               list the current window's controls in their order
@@ -170,12 +173,14 @@ std::vector<HWND> ProgramWindows()
     return windows;
 }
 
+// Waits for a top-level window of the program that matches, by default
+// only among the shown ones, and makes it the current one.
 template <typename Test>
-bool WaitForWindow(Test matches, const std::string& what)
+bool WaitForWindow(Test matches, const std::string& what, bool shown_only = true)
 {
     bool found = WaitFor([&] {
         for (HWND window : ProgramWindows()) {
-            if (IsWindowVisible(window) && matches(window)) {
+            if ((!shown_only || IsWindowVisible(window)) && matches(window)) {
                 g_current = window;
                 return true;
             }
@@ -352,8 +357,9 @@ bool Run(const std::string& raw)
         g_timeout = DWORD(value);
         return true;
     }
-    if (command == "wait-window")
-        return WaitForWindow([&](HWND w) { return WindowText(w) == rest; }, rest);
+    if (command == "wait-window" || command == "find-window")
+        return WaitForWindow([&](HWND w) { return WindowText(w) == rest; }, rest,
+                             command == "wait-window");
     if (command == "wait-dialog") {
         std::string id = Word(rest);
         if (!Number(id, value))
@@ -388,6 +394,10 @@ bool Run(const std::string& raw)
         GetExitCodeProcess(g_program.hProcess, &code);
         Report("exit %lu", code);
         return true;
+    }
+    if (command == "wait-file") {
+        auto exists = [&] { return GetFileAttributesA(rest.c_str()) != INVALID_FILE_ATTRIBUTES; };
+        return WaitFor(exists) || Fail("no file " + rest);
     }
     if (command == "windows") {
         for (HWND w : ProgramWindows()) {

@@ -168,6 +168,12 @@ struct PasswordCase {
     bool accepted;
 };
 
+// Known by its description in failure messages and in the test names.
+static void PrintTo(const PasswordCase& password, std::ostream* out)
+{
+    *out << password.what;
+}
+
 class PasswordTest : public WorkerTest, public ::testing::WithParamInterface<PasswordCase> {};
 
 TEST_P(PasswordTest, ComparesWithAsciiCaseFolding)
@@ -190,5 +196,4 @@ INSTANTIATE_TEST_SUITE_P(Worker, PasswordTest,
                                            PasswordCase{"OtherCaseOfANonAsciiLetter", 1, "Heslo\xE8", false},
                                            PasswordCase{"Prefix", 1, "Heslo", false},
                                            PasswordCase{"Empty", 1, "", false},
-                                           PasswordCase{"Cancelled", 2, "Heslo\xC8", false}),
-                         [](const ::testing::TestParamInfo<PasswordCase>& info) { return info.param.what; });
+                                           PasswordCase{"Cancelled", 2, "Heslo\xC8", false}));

@@ -26,7 +26,7 @@ wait-window Pokus Instalátor
 sleep 1000
 $action
 wait-gone
-timeout 5000
+timeout 10000
 wait-exit
 DRV
     finish $run <<'EXPECTED'

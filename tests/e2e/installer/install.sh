@@ -11,9 +11,9 @@ recorder_env run hold
 drive run <<'DRV'
 timeout 20000
 start $WORK\setup.exe
-wait-window Pokus Instalátor
+wait-file $WORK\run.record
+find-window Pokus Instalátor
 wait-gone
-sleep 1000
 visible
 title
 text 1001
@@ -22,10 +22,10 @@ echo checked
 timeout 30000
 wait-exit
 DRV
-# Nothing shows the window again, so hidden now is hidden all through the
-# setup program's run, which the recorder holds open until released.
+# The driver looks once the setup program has written its record. Nothing
+# shows the window again, so hidden then is hidden all through the setup
+# program's run, which the recorder holds open until released.
 await run 'echo "checked"'
-await_file "$work/run.record"
 release run
 finish run <<'EXPECTED'
 visible 0

@@ -61,9 +61,15 @@ recorder_env() {
     fi
 }
 
+# tell RUN STEP: lets the driver of RUN go on from its
+# "wait-file $WORK\RUN.STEP".
+tell() {
+    touch "$work/$1.$2"
+}
+
 # release RUN: lets the holding recorder of RUN end.
 release() {
-    touch "$work/$1.hold"
+    tell "$1" hold
 }
 
 # drive RUN: starts the driver in the background on the commands read from
@@ -74,25 +80,47 @@ drive() {
     driver_pid=$!
 }
 
-# await RUN LINE: waits up to 30 s for the driver's output to hold LINE.
-await() {
+# poll COMMAND...: runs COMMAND every 50 ms until it succeeds; false when
+# it has not within 30 s.
+poll() {
     local tries=600
-    until grep -qxF -- "$2" "$work/$1.out" 2>/dev/null; do
+    until "$@"; do
         tries=$((tries - 1))
-        [ $tries -gt 0 ] && kill -0 "$driver_pid" 2>/dev/null ||
-            { cat "$work/$1.out"; fail "driver never printed: $2"; }
+        [ $tries -gt 0 ] || return 1
         sleep 0.05
     done
 }
 
+# printed RUN LINE: the driver's output holds LINE. A driver that had ended
+# before the look without it never will: that fails the scenario at once.
+printed() {
+    local running=1
+    kill -0 "$driver_pid" 2>/dev/null || running=0
+    grep -qxF -- "$2" "$work/$1.out" 2>/dev/null && return 0
+    [ $running = 1 ] || { cat "$work/$1.out"; fail "driver never printed: $2"; }
+    return 1
+}
+
+# await RUN LINE: waits up to 30 s for the driver's output to hold LINE.
+await() {
+    poll printed "$1" "$2" || { cat "$work/$1.out"; fail "driver never printed: $2"; }
+}
+
 # await_file PATH: waits up to 30 s for PATH to exist.
 await_file() {
-    local tries=600
-    until [ -e "$1" ]; do
-        tries=$((tries - 1))
-        [ $tries -gt 0 ] || fail "never came: $1"
-        sleep 0.05
-    done
+    poll test -e "$1" || fail "never came: $1"
+}
+
+# unused FILE: no process has FILE open or mapped, as a running program has
+# its own file.
+unused() {
+    ! fuser -s "$1" 2>/dev/null
+}
+
+# await_end PROGRAM: waits up to 30 s for the program whose file is PROGRAM
+# (a Linux path) to end.
+await_end() {
+    poll unused "$1" || fail "still running: $1"
 }
 
 # finish RUN: waits for the driver, shows its output and checks it against

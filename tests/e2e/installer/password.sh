@@ -10,6 +10,7 @@ extraction_names >"$work/before"
 
 recorder_env right
 drive right <<'DRV'
+timeout 20000
 start $WORK\setup.exe
 wait-window Chráněný Instalátor
 wait-dialog 1008

@@ -13,16 +13,22 @@ trap 'rm -f "$WINEPREFIX/dosdevices/d:"' EXIT
 extraction_names >"$work/before"
 
 # run NAME TITLE COMMAND_LINE: the installer started with COMMAND_LINE
-# installs the archive titled TITLE.
+# installs the archive titled TITLE. The window is looked for while the
+# setup program runs, held: it is hidden then, but it is there.
 run() {
-    recorder_env "$1"
+    recorder_env "$1" hold
     drive "$1" <<DRV
 timeout 20000
 start $3
-wait-window $2 Instalátor
+wait-file $WORK\\$1.record
+find-window $2 Instalátor
+echo seen
 wait-exit
 DRV
+    await "$1" 'echo "seen"'
+    release "$1"
     finish "$1" <<'EXPECTED'
+echo "seen"
 exit 0
 EXPECTED
     check_installed "$1"

@@ -20,7 +20,7 @@ start $WORK\setup.exe
 wait-box
 box-text
 press 7
-sleep 500
+wait-gone
 wait-box
 box-text
 press 1
@@ -41,9 +41,9 @@ start $WORK\setup.exe
 wait-box
 box-text
 echo asked
-sleep 1000
+wait-file $WORK\setup.e01
 press 6
-wait-window  Instalátor
+find-window  Instalátor
 wait-gone
 title
 bar 1000
@@ -51,8 +51,9 @@ echo checked
 timeout 30000
 wait-exit
 DRV
+# Renamed, not copied: once the driver sees the volume, it is whole.
 await yes 'echo "asked"'
-cp "$work/volume" "$work/setup.e01"
+mv "$work/volume" "$work/setup.e01"
 await yes 'echo "checked"'
 release yes
 finish yes <<EXPECTED

@@ -10,23 +10,26 @@ host="start $TESTS\\window_host.exe"
 # maximum of 0; a name sent twice steps the bar once, one in other letter
 # case once more; an empty title leaves a blank before the caption. The end
 # of a session, even one called off, removes the files and keeps the
-# window; a close with nothing busy ends the window at once.
+# window; a close with nothing busy ends the window at once. The worker's
+# commands before a title are carried out by the time the title shows, so
+# the driver waits for the titles before it looks.
+steps="total 65536 title Pokus sleep 1500 total 10 show a.txt show a.txt show A.TXT title -"
 drive commands <<DRV
-$host total 65536 sleep 1500 total 10 title - show a.txt show a.txt show A.TXT sleep 3000 dec close
-wait-window Instalátor
+$host $steps sleep 3000 dec close
+wait-window Pokus Instalátor
 text 1001
 bar 1000
 wait-window  Instalátor
-wait-text 1001 A.TXT
+text 1001
 bar 1000
 send WM_ENDSESSION 0 0
 visible
-timeout 5000
 wait-exit
 DRV
 finish commands <<'EXPECTED'
 text 1001 ""
 bar 1000 0 0 0
+text 1001 "A.TXT"
 bar 1000 0 10 2
 removed 0
 result 0
@@ -42,7 +45,6 @@ $host total 3 show x sleep 2000 dec hide sleep 5000
 wait-window Instalátor
 press 2
 wait-gone
-timeout 5000
 wait-exit
 DRV
 finish busy <<'EXPECTED'
@@ -52,12 +54,12 @@ exit 0
 EXPECTED
 
 # Storno with nothing busy leaves the flag down and ends half a second later.
+# The click is queued behind the worker's CMD_BUSY_DEC once the title that
+# follows it shows.
 drive idle <<DRV
-$host dec
-wait-window Instalátor
-sleep 300
+$host dec title -
+wait-window  Instalátor
 press 2
-timeout 5000
 wait-exit
 DRV
 finish idle <<'EXPECTED'

@@ -169,7 +169,7 @@ TEST_F(RunAndWaitTest, FailsAtOnceWhenItCannotStart) {
                                        Windows("setup") + " " + std::string(SYS_PATH_SIZE, 'a')}) {
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(RunAndWait(command.c_str()), 0) << command;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150)) << command;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << command;
     }
     EXPECT_FALSE(Exists(Native("out")));
 }

@@ -1,44 +1,33 @@
-// A fresh directory per test, removed afterwards, and whole-file helpers.
+// A fresh directory per test, and whole-file helpers on byte vectors.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 using Bytes = std::vector<unsigned char>;
 
 class FileFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "archive-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
     std::string Write(const std::string& name, const Bytes& bytes) const
     {
         std::string path = PathOf(name);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        WriteFile(path, std::string(bytes.begin(), bytes.end()));
         return path;
     }
 
     static Bytes Read(const std::string& path)
     {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::string bytes = ReadFile(path);
+        return Bytes(bytes.begin(), bytes.end());
     }
 
-    std::filesystem::path dir_;
+    TempDir dir_;
 };
 
 inline Bytes Concat(std::initializer_list<Bytes> parts)

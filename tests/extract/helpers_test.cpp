@@ -79,7 +79,7 @@ TEST_F(HelpersTest, EnsureDirectory) {
     for (const auto& c : cases) {
         std::string root = "case" + std::to_string(index++);
         fs::create_directories(Native(root + "/have"));
-        WriteText(Native(root + "/plain"), "x");
+        WriteFile(Native(root + "/plain"), "x");
         fs::current_path(saved_cwd_);
         EXPECT_EQ(EnsureDirectory(Windows(root + "\\" + c.path).c_str()), c.result) << c.path;
         fs::path expected = !c.current ? saved_cwd_ : fs::path(Native(root) + (*c.current ? "/" : "") + c.current);
@@ -107,8 +107,8 @@ TEST_F(HelpersTest, RemoveDirectoryTreeLeavesShortPathsAlone) {
 TEST_F(HelpersTest, RemoveDirectoryTreeNeverFollowsLinks) {
     fs::create_directories(Native("tree/a/b"));
     fs::create_directories(Native("outside/keep"));
-    WriteText(Native("tree/a/b/deep.txt"), "deep");
-    WriteText(Native("outside/keep/file.txt"), "keep");
+    WriteFile(Native("tree/a/b/deep.txt"), "deep");
+    WriteFile(Native("outside/keep/file.txt"), "keep");
     fs::create_directory_symlink(Native("outside"), Native("tree/a/to-dir"));
     fs::create_symlink(Native("outside/keep/file.txt"), Native("tree/to-file"));
     fs::create_symlink(Native("nowhere"), Native("tree/a/b/dangling"));
@@ -119,7 +119,7 @@ TEST_F(HelpersTest, RemoveDirectoryTreeNeverFollowsLinks) {
 
     EXPECT_FALSE(Exists(Native("tree")));
     EXPECT_FALSE(Exists(Native("link")));
-    EXPECT_EQ(ReadText(Native("outside/keep/file.txt")), "keep");
+    EXPECT_EQ(ReadFile(Native("outside/keep/file.txt")), "keep");
 }
 
 // Windows will not delete a directory that is current.
@@ -137,7 +137,7 @@ protected:
     // after a pause, so that the record proves the call waited.
     void MakeProgram(const std::string& relative) {
         fs::create_directories(fs::path(Native(relative)).parent_path());
-        WriteText(Native(relative), "#!/bin/sh\nsleep 0.2\nprintf '%s|%s' \"$(pwd)\" \"$*\" > '" + Native("out") + "'\n");
+        WriteFile(Native(relative), "#!/bin/sh\nsleep 0.2\nprintf '%s|%s' \"$(pwd)\" \"$*\" > '" + Native("out") + "'\n");
         fs::permissions(Native(relative), fs::perms::owner_all);
     }
 };
@@ -158,13 +158,13 @@ TEST_F(RunAndWaitTest, StartsWaitsAndPassesArguments) {
     for (const auto& c : cases) {
         fs::remove(Native("out"));
         EXPECT_NE(RunAndWait(c.command.c_str()), 0) << c.command;
-        EXPECT_EQ(ReadText(Native("out")), dir_ + "|" + c.arguments) << c.command;
+        EXPECT_EQ(ReadFile(Native("out")), dir_ + "|" + c.arguments) << c.command;
     }
 }
 
 TEST_F(RunAndWaitTest, FailsAtOnceWhenItCannotStart) {
     MakeProgram("setup");
-    WriteText(Native("plain"), "not a program");
+    WriteFile(Native("plain"), "not a program");
     for (const std::string& command : {Windows("missing\\setup.exe") + " arg", Native("plain"), std::string(),
                                        Windows("setup") + " " + std::string(SYS_PATH_SIZE, 'a')}) {
         auto start = std::chrono::steady_clock::now();

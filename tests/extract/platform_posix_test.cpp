@@ -64,13 +64,13 @@ TEST(Platform, TempPathEndsWithSeparator) {
 
 TEST_F(PlatformTest, OpenModes) {
     std::string path = Windows("file.bin");
-    WriteText(Native("file.bin"), "longer content");
+    WriteFile(Native("file.bin"), "longer content");
     std::filesystem::create_directory(Native("dir"));
 
     SysFile file = SysOpenFile(path.c_str(), SYS_OPEN_CREATE);
     EXPECT_EQ(SysWrite(file, "abc", 3), 3u);
     SysClose(file);
-    EXPECT_EQ(ReadText(Native("file.bin")), "abc");  // truncated
+    EXPECT_EQ(ReadFile(Native("file.bin")), "abc");  // truncated
 
     file = SysOpenFile(path.c_str(), SYS_OPEN_UPDATE);
     EXPECT_EQ(SysSeek(file, 0, SYS_SEEK_END), 3);
@@ -95,7 +95,7 @@ TEST_F(PlatformTest, OpenModes) {
 }
 
 TEST_F(PlatformTest, ExclusiveReadAtEndOfFileIsNoFailure) {
-    WriteText(Native("block.bin"), "12345");
+    WriteFile(Native("block.bin"), "12345");
     SysFile file = SysOpenExclusive(Windows("block.bin").c_str());
     char buffer[8];
     uint32_t moved = 0;

@@ -3,8 +3,6 @@
 #include <string.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "archive/format.h"
 
@@ -61,13 +59,3 @@ std::string StoredBlocks(const std::vector<std::string>& parts)
     return blocks;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}

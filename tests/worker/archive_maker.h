@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/format.h"  // ENTRY_ flags, PIECE_SIZE_MAX
+#include "tests/support/temp_dir.h"  // ReadFile, WriteFile
 
 // The 152 header bytes. A text of 48 characters fills its field with no NUL.
 std::string Header(uint32_t file_count, uint32_t close_when_done, const std::string& setup_program,
@@ -24,5 +25,3 @@ std::string Installer(const std::string& header, const std::string& pieces);
 // A block file of stored blocks, one per plain part.
 std::string StoredBlocks(const std::vector<std::string>& parts);
 
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);

@@ -22,10 +22,10 @@ protected:
         WorkerTest::SetUp();
         tree_ = root_ + "/tree";
         fs::create_directories(tree_ + "/sub");
-        WriteBytes(tree_ + "/readme.txt", "read me");
-        WriteBytes(tree_ + "/sub/data.bin", std::string(20000, 'd') + "end");
+        WriteFile(tree_ + "/readme.txt", "read me");
+        WriteFile(tree_ + "/sub/data.bin", std::string(20000, 'd') + "end");
         fs::copy_file(RECORD_SETUP_PATH, tree_ + "/setup");
-        WriteBytes(out_ + "/stub", "MZ a stand-in for the stub");
+        WriteFile(out_ + "/stub", "MZ a stand-in for the stub");
     }
 
     // Packs the tree into the archive file with options; false when the
@@ -40,9 +40,9 @@ protected:
     void ExpectTreeExtracted()
     {
         EXPECT_EQ(extracted["readme.txt"], "read me");
-        EXPECT_EQ(extracted["sub/data.bin"], ReadBytes(tree_ + "/sub/data.bin"));
-        EXPECT_EQ(extracted["setup"], ReadBytes(RECORD_SETUP_PATH));
-        auto record = ReadBytes(Record());
+        EXPECT_EQ(extracted["sub/data.bin"], ReadFile(tree_ + "/sub/data.bin"));
+        EXPECT_EQ(extracted["setup"], ReadFile(RECORD_SETUP_PATH));
+        auto record = ReadFile(Record());
         EXPECT_EQ(record.substr(0, record.find('\n')), "arg " + extract_dir + "setup");
     }
 

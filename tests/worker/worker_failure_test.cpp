@@ -140,12 +140,12 @@ TEST_F(WorkerTest, ExtractionDirectoryThatExistsIsNeitherUsedNorRemoved)
         snprintf(name, sizeof name, "/~kw%x", number);
         fs::create_directory(temp_ + name);
     }
-    WriteBytes(temp_ + "/~kw1/planted", "keep");
+    WriteFile(temp_ + "/~kw1/planted", "keep");
     expect_temp_empty = false;
     Run(Installer(Header(1, 1, "s", "t"), Piece(9, "a", "x")));
 
     EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
-    EXPECT_EQ(ReadBytes(temp_ + "/~kw1/planted"), "keep");
+    EXPECT_EQ(ReadFile(temp_ + "/~kw1/planted"), "keep");
     for (const auto& entry : fs::directory_iterator(temp_))
         EXPECT_TRUE(entry.is_directory()) << "reserve file left: " << entry.path();
     fs::remove_all(temp_);

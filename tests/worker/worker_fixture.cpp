@@ -124,12 +124,12 @@ void WorkerTest::MarkExecutable(const std::string& shown, const std::string& fil
 std::string WorkerTest::SetupPiece(uint32_t flags, const std::string& name)
 {
     MarkExecutable(name, name);
-    return Piece(flags, name, ReadBytes(RECORD_SETUP_PATH));
+    return Piece(flags, name, ReadFile(RECORD_SETUP_PATH));
 }
 
 void WorkerTest::Run(const std::string& installer)
 {
-    WriteBytes(Archive(), installer);
+    WriteFile(Archive(), installer);
     RunWorker();
 }
 
@@ -142,7 +142,7 @@ void WorkerTest::RunWorker()
     if (!extract_dir.empty() && fs::is_directory(extract_dir)) {
         for (const auto& entry : fs::recursive_directory_iterator(extract_dir)) {
             std::string relative = fs::relative(entry.path(), extract_dir).string();
-            extracted[relative] = entry.is_directory() ? "<dir>" : ReadBytes(entry.path().string());
+            extracted[relative] = entry.is_directory() ? "<dir>" : ReadFile(entry.path().string());
         }
     }
     RemoveExtraction();

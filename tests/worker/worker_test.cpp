@@ -17,7 +17,7 @@ using Log = std::vector<std::string>;
 static std::vector<std::string> RecordLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::istringstream in(ReadBytes(path));
+    std::istringstream in(ReadFile(path));
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
@@ -44,7 +44,7 @@ TEST_F(WorkerTest, RunsInTheDocumentedOrderAndStartsTheSetupProgram)
     EXPECT_EQ(extracted.size(), 4u);
     EXPECT_EQ(extracted["readme.txt"], "hello");
     EXPECT_EQ(extracted["sub/data.bin"], "bytes");
-    EXPECT_EQ(extracted["setup"], ReadBytes(RECORD_SETUP_PATH));
+    EXPECT_EQ(extracted["setup"], ReadFile(RECORD_SETUP_PATH));
 
     // The last piece lay in the extraction directory, which is current.
     auto record = RecordLines(Record());
@@ -79,7 +79,7 @@ TEST_F(WorkerTest, SetupProgramRunsInTheSubdirectoryOfTheLastPieces)
 
 TEST_F(WorkerTest, BlockFileSetupProgramStartsUnderItsDecodedName)
 {
-    std::string program = ReadBytes(RECORD_SETUP_PATH);
+    std::string program = ReadFile(RECORD_SETUP_PATH);
     std::string blocks = StoredBlocks({program.substr(0, 5000), program.substr(5000)});
     MarkExecutable("Setup.XXX", "Setup");
     Run(Installer(Header(1, 1, "Setup.XXX", "t"), Piece(ENTRY_CREATE | ENTRY_LAST, "Setup.XXX", blocks)));

@@ -22,14 +22,14 @@ static std::string Question(const std::string& path)
 
 TEST_F(WorkerTest, FileSplitOverTheInstallerAndAVolume)
 {
-    WriteBytes(Volume(1), Piece(ENTRY_APPEND, "big", " and the rest") + SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup"));
+    WriteFile(Volume(1), Piece(ENTRY_APPEND, "big", " and the rest") + SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup"));
     Run(Installer(Header(2, 1, "setup", "t"), Piece(ENTRY_CREATE, "big", "the start")));
 
     EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show big", "show big", "show setup", "busy-", "hide",
                         "close"}));
     EXPECT_EQ(window.bar_position, 2);
     EXPECT_EQ(extracted["big"], "the start and the rest");
-    EXPECT_FALSE(ReadBytes(Record()).empty());
+    EXPECT_FALSE(ReadFile(Record()).empty());
 }
 
 TEST_F(WorkerTest, MissingVolumeIsAskedForUntilItIsThere)
@@ -41,7 +41,7 @@ TEST_F(WorkerTest, MissingVolumeIsAskedForUntilItIsThere)
             return 0;
         EXPECT_EQ(box.text, Question(Volume(1)));
         if (++asked == 2)  // the first Yes comes before the file is there
-            WriteBytes(Volume(1), volume);
+            WriteFile(Volume(1), volume);
         return ANSWER_YES;
     };
     Run(Installer(Header(2, 1, "none", "t"), Piece(ENTRY_CREATE, "a", "x")));
@@ -65,7 +65,7 @@ TEST_F(WorkerTest, VolumeQuestionHoldsALongPathWhole)
     std::filesystem::create_directory(directory);
     std::string archive = directory + "/setup.exe";
     ASSERT_EQ(archive.size(), 259u);
-    WriteBytes(archive, Installer(Header(2, 1, "none", "t"), Piece(ENTRY_CREATE, "a", "x")));
+    WriteFile(archive, Installer(Header(2, 1, "none", "t"), Piece(ENTRY_CREATE, "a", "x")));
     strcpy(g_archive_path, archive.c_str());
     std::string question;
     window.answer_box = [&](const WindowEvent& box) -> int {
@@ -82,8 +82,8 @@ class ShortVolumeTest : public WorkerTest, public ::testing::WithParamInterface<
 
 TEST_P(ShortVolumeTest, StopsWithoutTryingTheNextVolume)
 {
-    WriteBytes(Volume(1), std::string(GetParam(), 'r'));
-    WriteBytes(Volume(2), Piece(ENTRY_CREATE | ENTRY_LAST, "b", "never read"));
+    WriteFile(Volume(1), std::string(GetParam(), 'r'));
+    WriteFile(Volume(2), Piece(ENTRY_CREATE | ENTRY_LAST, "b", "never read"));
     Run(Installer(Header(2, 1, "none", "t"), Piece(ENTRY_CREATE, "a", "x")));
 
     EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show a", ErrorBox(IDS_ERROR), "busy-", "close"}));

@@ -1,6 +1,6 @@
 #include "archive/container.h"
 
-#include "extract/helpers.h"
+#include "archive/path.h"
 
 #include <string.h>
 

@@ -1,19 +1,8 @@
-// Path, directory, removal and launch helpers shared by the worker, the
-// volume naming and the progress window.
+// Directory, removal and launch helpers of the worker and the progress
+// window.
 #pragma once
 
-enum { PART_DRIVE_SIZE = 3, PART_SIZE = 256 };
-
-// Splits path into drive ("C:" when the second character is a colon),
-// directory (up to and including the last '\' or '/'), base name and
-// extension (from the last dot after the directory, dot included). Each part
-// buffer receives a NUL-terminated string; directory, base name and
-// extension are cut to 255 characters. Any part pointer may be null.
-void SplitPath(const char* path, char* drive, char* directory, char* base, char* extension);
-
-// Non-zero when a and b are equal after folding ASCII A-Z to lower case;
-// all other bytes compare as they are.
-int EqualNoCase(const char* a, const char* b);
+#include "archive/path.h"
 
 // Makes sure the directory of path exists: the directory part of a file
 // path, or path itself when it ends with a backslash. When it exists it

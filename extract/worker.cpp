@@ -9,7 +9,7 @@
 #include "archive/block_decoder.h"
 #include "archive/container.h"
 #include "extract/helpers.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 
 static WindowRef g_progress;             // read once from the start parameter
 static int g_message;                    // IDS_ text of the failure that stops the run

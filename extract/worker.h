@@ -4,7 +4,7 @@
 
 #include "archive/format.h"
 #include "platform/platform.h"
-#include "shell/port.h"
+#include "extract/port.h"
 
 extern char g_archive_path[SYS_PATH_SIZE];  // the file holding the archive
 extern char g_prev_target[SYS_PATH_SIZE];   // previous piece's target; "" first

@@ -1,6 +1,6 @@
 // The worker's port on Windows: window messages to the progress window,
 // and message boxes and the password prompt owned by it.
-#include "shell/port.h"
+#include "extract/port.h"
 
 #include "resources/resource.h"
 #include "shell/win32/dialogs.h"

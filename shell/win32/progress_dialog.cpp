@@ -6,8 +6,8 @@
 #include <string.h>
 
 #include "extract/worker.h"
-#include "shell/commands.h"
-#include "shell/port.h"
+#include "extract/commands.h"
+#include "extract/port.h"
 
 static HANDLE g_worker_thread;            // null until the worker starts
 static char g_last_shown[SYS_PATH_SIZE];  // the file name on display

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "shell/port.h"
+#include "extract/port.h"
 #include "shell/win32/dialogs.h"
 #include "tests/windows/report.h"
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "extract/worker.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 #include "tests/worker/archive_maker.h"
 #include "tests/worker/worker_fixture.h"
 

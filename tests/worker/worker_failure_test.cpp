@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "extract/worker.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 #include "tests/worker/archive_maker.h"
 #include "tests/worker/worker_fixture.h"
 

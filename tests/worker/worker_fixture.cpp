@@ -10,7 +10,7 @@
 
 #include "extract/worker.h"
 #include "resources/texts.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 #include "tests/worker/archive_maker.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/native/test_window.h"
+#include "tests/support/native_window/test_window.h"
 
 class WorkerTest : public ::testing::Test {
 protected:

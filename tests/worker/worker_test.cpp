@@ -7,7 +7,7 @@
 
 #include "extract/worker.h"
 #include "resources/texts.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 #include "tests/worker/archive_maker.h"
 #include "tests/worker/worker_fixture.h"
 

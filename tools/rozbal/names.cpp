@@ -2,7 +2,7 @@
 
 #include "archive/container.h"
 #include "archive/format.h"
-#include "extract/helpers.h"
+#include "archive/path.h"
 #include "tools/rozbal/errors.h"
 
 #include <errno.h>

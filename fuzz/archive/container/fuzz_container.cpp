@@ -2,7 +2,7 @@
 // the file holds. Its leading bytes also serve as a volume number and an
 // archive path for the volume name, checked against the naming rule.
 #include "archive/container.h"
-#include "extract/helpers.h"
+#include "archive/path.h"
 #include "fuzz/archive/temp_input.h"
 
 #include <stdio.h>

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "shell/port.h"
+#include "extract/port.h"
 
 // Log entries that are not window commands.
 enum {
@@ -66,7 +66,7 @@ class TestWindow {
     bool hidden = false;
     bool closed = false;  // ended (CMD_CLOSE or a cancel) once not busy
 
-    // The port's entry points (shell/port.h) for this window.
+    // The port's entry points (extract/port.h) for this window.
     void Send(int command, intptr_t argument);
     void Post(int command, intptr_t argument);
     int Box(const char* text, const char* caption, unsigned style);

@@ -1,4 +1,4 @@
-#include "shell/commands.h"
+#include "extract/commands.h"
 
 int g_busy;
 std::atomic<int> g_cancel;

@@ -1,11 +1,11 @@
 // The window port of the native build: the test window's thread and queue,
-// and the functions of shell/port.h that the worker calls.
-#include "shell/native/test_window.h"
+// and the functions of extract/port.h that the worker calls.
+#include "tests/support/native_window/test_window.h"
 
 #include <string.h>
 
 #include "resources/texts.h"
-#include "shell/commands.h"
+#include "extract/commands.h"
 
 TestWindow::TestWindow()
 {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "platform/platform.h"
+
 namespace {
 
 int IsSeparator(char c)
@@ -35,7 +37,11 @@ void SplitPath(const char* path, char* drive, char* directory, char* base, char*
     const char* name = rest;  // just after the last separator
     const char* dot = NULL;   // the last dot after it
     for (const char* c = rest; *c; c++) {
-        if (IsSeparator(*c)) {
+        if (SysIsLeadByte((unsigned char)*c)) {
+            // Its trail byte may be 0x5C, the code of '\\', without being one.
+            if (c[1])
+                c++;
+        } else if (IsSeparator(*c)) {
             name = c + 1;
             dot = NULL;
         } else if (*c == '.') {

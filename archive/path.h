@@ -1,14 +1,17 @@
-// Pure path functions shared by the container reader, the worker and the
-// builder: no system calls, the same rules on every platform.
+// Path functions shared by the container reader, the worker and the
+// builder: the same rules on every platform. The only thing they ask the
+// system is which bytes begin double-byte characters.
 #pragma once
 
 enum { PART_DRIVE_SIZE = 3, PART_SIZE = 256 };
 
 // Splits path into drive ("C:" when the second character is a colon),
 // directory (up to and including the last '\' or '/'), base name and
-// extension (from the last dot after the directory, dot included). Each part
-// buffer receives a NUL-terminated string; directory, base name and
-// extension are cut to 255 characters. Any part pointer may be null.
+// extension (from the last dot after the directory, dot included). In a
+// double-byte ANSI code page the byte after a lead byte is never taken for a
+// separator or a dot. Each part buffer receives a NUL-terminated string;
+// directory, base name and extension are cut to 255 characters. Any part
+// pointer may be null.
 void SplitPath(const char* path, char* drive, char* directory, char* base, char* extension);
 
 // Non-zero when a and b are equal after folding ASCII A-Z to lower case;

@@ -86,6 +86,12 @@ int SysGetTempFileName(const char* directory, const char* prefix, char* path);
 // (GetModuleFileNameA). Returns its length, 0 on failure.
 uint32_t SysGetModulePath(char* buffer, uint32_t size);
 
+// Non-zero when byte is the first byte of a double-byte character in the
+// ANSI code page (IsDBCSLeadByte); always 0 in single-byte code pages such
+// as 1250. The byte after a lead byte is part of the same character, even
+// when it looks like '\\' or '.'.
+int SysIsLeadByte(unsigned char byte);
+
 // Starts the program that command_line names, shown normally, inheriting the
 // environment, the current directory and handles (CreateProcessA with
 // STARTF_USESHOWWINDOW / SW_SHOW), and waits for it without a time limit.

@@ -4,6 +4,7 @@
 // close-on-exec: like the Windows handles they stand for, they are not
 // inheritable, so a started program never holds our files open.
 #include "platform/platform.h"
+#include "platform/posix/platform_posix.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -377,6 +378,28 @@ int SysRunAndWait(char* command_line)
         return 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return 1;
+}
+
+// Single-byte until a test says otherwise: nothing on a POSIX system names
+// an ANSI code page.
+static unsigned g_code_page = 1250;
+
+void SysSetCodePage(unsigned code_page)
+{
+    g_code_page = code_page;
+}
+
+// The lead-byte ranges of the double-byte ANSI code pages: Japanese (932),
+// Simplified Chinese (936), Korean (949) and Traditional Chinese (950).
+int SysIsLeadByte(unsigned char byte)
+{
+    switch (g_code_page) {
+    case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950: return byte >= 0x81 && byte <= 0xFE;
+    default: return 0;
+    }
 }
 
 void SysSleep(uint32_t milliseconds)

@@ -179,6 +179,11 @@ int SysRunAndWait(char* command_line)
     return 1;
 }
 
+int SysIsLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte);
+}
+
 void SysSleep(uint32_t milliseconds)
 {
     Sleep(milliseconds);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/platform_posix.h"
 #include "scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -37,6 +38,35 @@ TEST(SplitPath, Table) {
         EXPECT_STREQ(base, c.base) << c.path;
         EXPECT_STREQ(extension, c.extension) << c.path;
     }
+}
+
+// In code page 932, 0x95 0x5C is one character (U+8868) whose trail byte is
+// the code of '\'. 0x81 0x2E is no valid character, but a lead byte takes
+// the byte after it along all the same.
+TEST(SplitPath, DoubleByteCharacters) {
+    struct {
+        unsigned code_page;
+        const char *path, *directory, *base, *extension;
+    } cases[] = {
+        {932, "C:\\dir\\\x95\x5C", "\\dir\\", "\x95\x5C", ""},
+        {932, "C:\\dir\\\x95\x5C.txt", "\\dir\\", "\x95\x5C", ".txt"},
+        {932, "\\\x95\x5C\\name.e", "\\\x95\x5C\\", "name", ".e"},
+        {932, "a\x95\x5C\x95\x5C\\b", "a\x95\x5C\x95\x5C\\", "b", ""},
+        {932, "x\x81.y", "", "x\x81.y", ""},
+        {932, "dir\\x\x95", "dir\\", "x\x95", ""},
+        {936, "d\\\xB1\x5C", "d\\", "\xB1\x5C", ""},
+        {1250, "C:\\dir\\\x95\x5C", "\\dir\\\x95\x5C", "", ""},
+        {1250, "x\x81.y", "", "x\x81", ".y"},
+    };
+    for (const auto& c : cases) {
+        char directory[PART_SIZE], base[PART_SIZE], extension[PART_SIZE];
+        SysSetCodePage(c.code_page);
+        SplitPath(c.path, NULL, directory, base, extension);
+        EXPECT_STREQ(directory, c.directory) << c.code_page << " " << c.path;
+        EXPECT_STREQ(base, c.base) << c.code_page << " " << c.path;
+        EXPECT_STREQ(extension, c.extension) << c.code_page << " " << c.path;
+    }
+    SysSetCodePage(1250);
 }
 
 TEST(SplitPath, CutsEachPartTo255Characters) {

@@ -105,7 +105,7 @@ void RunList(const ReadOptions& options)
     else
         std::printf("password: set (--show-password shows it)\n");
     std::printf("files:    %u\n", header.file_count);
-    std::printf("signed:   %s\n\n", Describe(ReadSignature(options.archive)).c_str());
+    std::printf("signing:  %s\n\n", Describe(ReadSignature(options.archive)).c_str());
     std::printf("%-20s %10s  %-18s %8s  %s\n", "file", "offset", "flags", "size", "name");
     Piece piece;
     while (reader.Next(piece)) {

@@ -95,7 +95,7 @@ std::string Describe(const Signature& signature)
     if (signature.padding == 0)
         return text;
     return text + ", but signed unaligned: " + std::to_string(signature.padding) +
-           " bytes of padding lie between the archive's trailer and the table, so the installer "
-           "cannot find its archive; pack it again with this rozbal, which aligns the executable, "
-           "and sign the new file";
+           (signature.padding == 1 ? " byte of padding lies" : " bytes of padding lie") +
+           " between the archive's trailer and the table, so the installer cannot find its archive; "
+           "pack it again with this rozbal, which aligns the executable, and sign the new file";
 }

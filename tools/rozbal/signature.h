@@ -10,9 +10,9 @@
 struct Signature {
     bool named = false;       // the PE header names a certificate table
     uint32_t table_size = 0;  // the table that ends the file; 0: not signed
-    // Signed unaligned: zero bytes a signing tool put between the trailer of
-    // an archive that ends off a multiple of 8 and the table. The installer
-    // then takes padding for its trailer and finds no archive.
+    // Signed unaligned: the zeros a signing tool put between the trailer and
+    // the table, since the unsigned file did not end on a multiple of 8. The
+    // installer then reads padding as its trailer and misses its archive.
     unsigned padding = 0;
 };
 

@@ -6,11 +6,26 @@
 #include "archive/format.h"
 #include "platform/platform.h"
 
+// Reads the security directory of the open file's PE optional header (the
+// certificate table a signing tool appends) into *offset and *size. Returns
+// non-zero when the file is a PE image whose directory names a table, that
+// is, both fields are non-zero; 0 otherwise, with both set to 0. Moves the
+// file position.
+int ReadCertificateDirectory(SysFile file, uint32_t* offset, uint32_t* size);
+
+// Finds the logical end of the open file: the start of its certificate table
+// when the security directory names one that ends exactly at the file's end
+// (a signed executable), else the file's length. *table_size receives the
+// table's size, 0 when the end is the file's length. Returns the end, or -1
+// when the length cannot be found (no file, or one past 2 GiB). Moves the
+// file position.
+int32_t FindLogicalEnd(SysFile file, uint32_t* table_size);
+
 // Follows the trailer of the open archive file to its header: seeks to the
-// file's length minus 4, reads the header offset, seeks there and reads 152
-// bytes. Returns non-zero on success; 0 on any short read, a failed seek, a
-// header offset past 2 GiB (no position a seek can reach) or a header whose
-// text field has no NUL.
+// file's logical end minus 4, reads the header offset, seeks there and reads
+// 152 bytes. Returns non-zero on success; 0 on any short read, a failed
+// seek, a header offset past 2 GiB (no position a seek can reach) or a
+// header whose text field has no NUL.
 int ReadArchiveHeader(SysFile file, ArchiveHeader* header);
 
 // Result of ReadEntryRecord.
@@ -20,7 +35,10 @@ enum {
     RECORD_BAD = 2,   // 56 bytes came, but the name has no NUL
 };
 
-// Reads the next 56-byte record from the current position of file.
+// Reads the next 56-byte record from the current position of file. In a
+// signed executable the record must end before the trailer, which sits
+// right before the certificate table; one that would cross it counts as
+// fewer than 56 bytes, as the trailer does at the end of an unsigned file.
 int ReadEntryRecord(SysFile file, EntryRecord* record);
 
 // Reads exactly size bytes of piece data into buffer. Returns non-zero when

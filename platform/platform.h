@@ -20,7 +20,7 @@ enum {
 };
 
 // Origins of SysSeek.
-enum { SYS_SEEK_START = 0, SYS_SEEK_END = 2 };
+enum { SYS_SEEK_START = 0, SYS_SEEK_CURRENT = 1, SYS_SEEK_END = 2 };
 
 enum { SYS_PATH_SIZE = 260 };  // 259 characters and a NUL
 

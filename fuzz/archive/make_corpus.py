@@ -49,6 +49,23 @@ def archive(image, pieces, count=1, password=b""):
     return image + header + b"".join(pieces) + struct.pack("<I", len(image))
 
 
+def pe_image(magic):
+    """A PE image of 384 bytes with 16 empty data directories (0x10B: PE32,
+    0x20B: PE32+)."""
+    directories = 96 if magic == 0x10B else 112
+    optional = struct.pack("<H", magic).ljust(directories - 4, b"\x00") + struct.pack("<I", 16) + b"\x00" * 128
+    image = b"MZ".ljust(0x3C, b"\x00") + struct.pack("<I", 0x40)
+    image += b"PE\x00\x00" + struct.pack("<HHIIIHH", 0x14C, 0, 0, 0, 0, len(optional), 0) + optional
+    return image.ljust(384, b"\x00")
+
+
+def signed(unsigned, table):
+    """unsigned with table appended and named by its security directory."""
+    entry = 0x40 + 24 + (96 if unsigned[0x40 + 25] == 0x01 else 112) + 4 * 8
+    named = unsigned[:entry] + struct.pack("<II", len(unsigned), len(table)) + unsigned[entry + 8:]
+    return named + table
+
+
 # The leading 4 bytes and the text up to the first NUL double as a volume
 # number and an archive path for the volume name.
 IMAGE = struct.pack("<I", 1) + b"C:\\DIST\\SETUP.EXE\x00MZ"
@@ -62,6 +79,10 @@ CONTAINER_SEEDS = {
     "trailer_past_end": IMAGE + struct.pack("<I", 0x10000),
     "volume_pieces_and_tail": piece(2, b"data.bin", b"c" * 100) + b"\xee" * 55,
     "three_bytes": b"\x01\x00\x00",
+    "signed_pe32": signed(archive(pe_image(0x10B), [piece(9, b"setup.exe", b"hello")]), piece(9, b"x", b"")),
+    "signed_pe32_plus_padded": signed(
+        archive(pe_image(0x20B), [piece(9, b"setup.exe", b"hi")])[:-4] + b"\x00" * 2 + struct.pack("<I", 384),
+        b"\x5a" * 1024),
 }
 
 for target, seeds in (("block_decoder", BLOCK_SEEDS), ("container", CONTAINER_SEEDS)):

@@ -215,7 +215,8 @@ SysFile SysOpenFile(const char* path, int mode)
 
 int32_t SysSeek(SysFile file, int32_t offset, int origin)
 {
-    off_t position = lseek((int)file, offset, origin == SYS_SEEK_END ? SEEK_END : SEEK_SET);
+    int whence = origin == SYS_SEEK_END ? SEEK_END : origin == SYS_SEEK_CURRENT ? SEEK_CUR : SEEK_SET;
+    off_t position = lseek((int)file, offset, whence);
     if (position < 0 || position > INT32_MAX)
         return -1;
     return (int32_t)position;

@@ -61,7 +61,8 @@ SysFile SysOpenFile(const char* path, int mode)
 
 int32_t SysSeek(SysFile file, int32_t offset, int origin)
 {
-    return _llseek(AsHfile(file), offset, origin == SYS_SEEK_END ? FILE_END : FILE_BEGIN);
+    int method = origin == SYS_SEEK_END ? FILE_END : origin == SYS_SEEK_CURRENT ? FILE_CURRENT : FILE_BEGIN;
+    return _llseek(AsHfile(file), offset, method);
 }
 
 // _lread and _lwrite report failure as HFILE_ERROR, which is no count: it

@@ -37,7 +37,10 @@ Bytes Piece(uint32_t flags, const char* name, const Bytes& data)
     return Concat({raw, data});
 }
 
-Bytes Filled(size_t count, unsigned char value) { return Bytes(count, value); }
+Bytes Filled(size_t count, unsigned char value)
+{
+    return Bytes(count, value);
+}
 
 const Bytes kImage = Filled(100, 'M');
 const Bytes kHeader = Header(1, "setup.exe", "Demo", "");
@@ -58,7 +61,42 @@ SysFile OpenForReading(const std::string& path)
     return file;
 }
 
-class ContainerTest : public FileFixture {};
+// A PE image of 384 bytes (magic 0x10B: PE32, 0x20B: PE32+) whose optional
+// header has `directories` data directories, all empty.
+Bytes Image(unsigned magic, uint32_t directories = 16)
+{
+    Bytes image(384, 0);
+    image[0] = 'M', image[1] = 'Z';
+    image[0x3C] = 0x40;
+    Bytes signature = {'P', 'E', 0, 0};
+    std::copy(signature.begin(), signature.end(), image.begin() + 0x40);
+    size_t optional = 0x40 + 24, count = optional + (magic == 0x10B ? 92 : 108);
+    image[0x40 + 20] = (unsigned char)(count + 4 - optional + directories * 8);  // SizeOfOptionalHeader
+    image[optional] = (unsigned char)magic, image[optional + 1] = (unsigned char)(magic >> 8);
+    Bytes number = Le32(directories);
+    std::copy(number.begin(), number.end(), image.begin() + count);
+    return image;
+}
+
+// file with the security directory of its image set to offset and size.
+Bytes WithDirectory(Bytes file, uint32_t offset, uint32_t size)
+{
+    size_t entry = 0x40 + 24 + (file[0x40 + 24] == 0x0B && file[0x40 + 25] == 0x01 ? 96 : 112) + 4 * 8;
+    Bytes fields = Concat({Le32(offset), Le32(size)});
+    std::copy(fields.begin(), fields.end(), file.begin() + entry);
+    return file;
+}
+
+// file signed as a signing tool does: table appended and named.
+Bytes Signed(const Bytes& file, const Bytes& table)
+{
+    return WithDirectory(Concat({file, table}), (uint32_t)file.size(), (uint32_t)table.size());
+}
+
+class ContainerTest : public FileFixture {
+  protected:
+    void WalkSplitFile(const Bytes& executable, const Bytes& first, const Bytes& second);
+};
 
 TEST_F(ContainerTest, LocatesHeaderThroughTrailer)
 {
@@ -86,6 +124,89 @@ TEST_F(ContainerTest, LocatesHeaderThroughTrailer)
         SysFile file = OpenForReading(Write("archive.exe", c.file));
         ArchiveHeader header;
         EXPECT_EQ(!!ReadArchiveHeader(file, &header), c.ok) << c.label;
+        SysClose(file);
+    }
+}
+
+// Reads file as the worker does: the header, then record and data until a
+// record read comes up short. Returns the pieces read, -1 when the header
+// cannot be read, -2 at a name without NUL or data cut short.
+int CountPieces(SysFile file)
+{
+    ArchiveHeader header;
+    EntryRecord record;
+    static unsigned char data[1 << 16];
+    if (!ReadArchiveHeader(file, &header))
+        return -1;
+    int pieces = 0;
+    for (int result; (result = ReadEntryRecord(file, &record)) != RECORD_NONE; pieces++)
+        if (result == RECORD_BAD || record.size > sizeof data || !ReadPieceData(file, data, record.size))
+            return -2;
+    return pieces;
+}
+
+// The executable ends where a certificate table begins that ends at the
+// file's end; records stop at the trailer before it. Everything else reads
+// as an unsigned file.
+TEST_F(ContainerTest, SignedExecutableEndsAtItsCertificateTable)
+{
+    const Bytes pe32 = Image(0x10B), pe32_plus = Image(0x20B);
+    const Bytes two = Concat({kHeader, Piece(ENTRY_CREATE, "a", {'1'}), Piece(9, "setup.exe", {'2', '2'})});
+    const Bytes archive = Concat({pe32, two, Le32(384)});                // 384 + 152 + 57 + 58 + 4 = 655
+    const Bytes archive64 = Concat({pe32_plus, two, Le32(384)});         // read as PE32+
+    const Bytes aligned = Concat({pe32, two, Filled(1, 0), Le32(384)});  // 656: padded to 8
+    // 53 bytes after the last piece: with the trailer they make a record.
+    const Bytes crossing = Concat({pe32, two, Filled(53, 0), Le32(384)});
+    // A table that holds what reads as a record, and one of the trailer's form.
+    const Bytes record_table = Piece(9, "x", {});
+    const Bytes trailer_table = Concat({Filled(4, 0), Le32(384)});
+    Bytes far_header = pe32;
+    far_header[0x3D] = 0x10;  // the PE header named at 0x1040
+    const int32_t n = (int32_t)archive.size();
+    struct Case {
+        const char* label;
+        Bytes file;
+        int directory;  // ReadCertificateDirectory's result
+        int32_t end;
+        uint32_t table_size;
+        int pieces;  // CountPieces
+    } cases[] = {
+        {"unsigned PE32", archive, 0, n, 0, 2},
+        {"unsigned without image", Concat({kImage, two, Le32(100)}), 0, 371, 0, 2},
+        {"signed, table of 8", Signed(archive, Filled(8, 0xA5)), 1, n, 8, 2},
+        {"signed, table of 64 holding a record", Signed(archive, Concat({record_table, Filled(8, 0)})), 1, n,
+         64, 2},
+        {"signed, table of 8 like a trailer", Signed(archive, trailer_table), 1, n, 8, 2},
+        {"signed, table of 10000", Signed(archive, Filled(10000, 0x09)), 1, n, 10000, 2},
+        {"signed PE32+, table of 1536", Signed(archive64, Filled(1536, 0x5A)), 1, n, 1536, 2},
+        {"signed after alignment padding", Signed(aligned, Filled(16, 1)), 1, n + 1, 16, 2},
+        {"unsigned, record read takes in the trailer", crossing, 0, n + 53, 0, 3},
+        {"signed, record read would cross the trailer", Signed(crossing, Filled(8, 1)), 1, n + 53, 8, 2},
+        {"directory ends before the file's end", WithDirectory(archive, 384, 152), 1, n, 0, 2},
+        {"directory ends 1 byte after the end", WithDirectory(archive, n - 8, 9), 1, n, 0, 2},
+        {"directory past the end", WithDirectory(archive, n + 8, 8), 1, n, 0, 2},
+        {"directory wrapping 32 bits", WithDirectory(archive, n - 8, 0xFFFFFFFFu), 1, n, 0, 2},
+        {"directory of size 0 at the end", WithDirectory(archive, n, 0), 0, n, 0, 2},
+        {"directory at offset 0 over the file", WithDirectory(archive, 0, n), 0, n, 0, 2},
+        // Without a table the reader looks for the trailer in its last bytes.
+        {"four data directories", Signed(Concat({Image(0x10B, 4), two, Le32(384)}), Filled(8, 1)), 0, n + 8,
+         0, -1},
+        {"unknown optional header magic", Signed(Concat({Image(0x10C), two, Le32(384)}), Filled(8, 1)), 0,
+         n + 8, 0, -1},
+        {"PE header beyond the end", Signed(Concat({far_header, two, Le32(384)}), Filled(8, 1)), 0, n + 8, 0,
+         -1},
+        {"PE header cut short", Concat({Bytes(pe32.begin(), pe32.begin() + 0x60), two, Le32(0x60)}), 0,
+         0x60 + 271, 0, 2},
+        {"file of 3 bytes", Filled(3, 0), 0, 3, 0, -1},
+        {"empty file", {}, 0, 0, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SysFile file = OpenForReading(Write("archive.exe", c.file));
+        uint32_t offset, size, table_size;
+        EXPECT_EQ(!!ReadCertificateDirectory(file, &offset, &size), c.directory) << c.label;
+        EXPECT_EQ(FindLogicalEnd(file, &table_size), c.end) << c.label;
+        EXPECT_EQ(table_size, c.table_size) << c.label;
+        EXPECT_EQ(CountPieces(file), c.pieces) << c.label;
         SysClose(file);
     }
 }
@@ -131,12 +252,21 @@ TEST_F(ContainerTest, ReadsRecordOnlyWhenWhole)
 }
 
 // The walk the worker makes: header, then pieces until a read comes up short,
-// then the next volume from its first byte.
+// then the next volume from its first byte; the same when the executable is
+// signed.
 TEST_F(ContainerTest, WalksFileSplitOverExecutableAndVolume)
 {
     Bytes first = Filled(300, 'a'), second = Filled(200, 'b');
-    std::string archive_path = Write("SETUP.EXE",
-                                     Concat({kImage, kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(100)}));
+    Bytes executable = Concat({kImage, kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(100)});
+    Bytes pe = Concat({Image(0x10B), kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(384)});
+    // The table holds a piece: read as a record, it would stand in for the volume.
+    for (const Bytes& file : {executable, Signed(pe, Piece(ENTRY_APPEND | ENTRY_LAST, "data.bin", second))})
+        WalkSplitFile(file, first, second);
+}
+
+void ContainerTest::WalkSplitFile(const Bytes& executable, const Bytes& first, const Bytes& second)
+{
+    std::string archive_path = Write("SETUP.EXE", executable);
     char volume_path[SYS_PATH_SIZE];
     ASSERT_TRUE(MakeVolumeName(archive_path.c_str(), 1, volume_path, sizeof volume_path));
     EXPECT_EQ(std::string(volume_path), PathOf("SETUP.E01"));

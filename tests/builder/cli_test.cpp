@@ -20,15 +20,20 @@ struct Result {
 };
 
 class Cli : public ::testing::Test {
-protected:
-    void SetUp() override { WriteFile(stub_, std::string(1000, 'M')); }
+  protected:
+    void SetUp() override
+    {
+        WriteFile(stub_, std::string(1000, 'M'));
+    }
 
     // Runs rozbal with `args` (already quoted as needed) in the scratch directory.
     Result Run(const std::string& args)
     {
-        std::string command = "cd '" + dir_.path().string() + "' && " ROZBAL_BINARY " " + args + " >out.txt 2>err.txt";
+        std::string command =
+            "cd '" + dir_.path().string() + "' && " ROZBAL_BINARY " " + args + " >out.txt 2>err.txt";
         int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"), ReadFile(dir_ / "err.txt")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"),
+                ReadFile(dir_ / "err.txt")};
     }
 
     // Packs tree/ into `output` with the fake stub; expects success.
@@ -61,17 +66,23 @@ protected:
 // The pieces of an executable without volumes: "flags size name" each.
 std::vector<std::string> Pieces(const std::string& exe, ArchiveHeader& header)
 {
-    uint32_t offset = ReadLe32(reinterpret_cast<const unsigned char*>(exe.data() + exe.size() - TRAILER_SIZE));
+    uint32_t offset =
+        ReadLe32(reinterpret_cast<const unsigned char*>(exe.data() + exe.size() - TRAILER_SIZE));
     const auto* raw = reinterpret_cast<const unsigned char*>(exe.data());
     EXPECT_TRUE(DecodeArchiveHeader(raw + offset, &header));
     std::vector<std::string> pieces;
     for (size_t at = offset + ARCHIVE_HEADER_SIZE; at + ENTRY_RECORD_SIZE <= exe.size();) {
         EntryRecord record;
         EXPECT_TRUE(DecodeEntryRecord(raw + at, &record));
-        pieces.push_back(std::to_string(record.flags) + " " + std::to_string(record.size) + " " + record.name);
+        pieces.push_back(std::to_string(record.flags) + " " + std::to_string(record.size) + " " +
+                         record.name);
         at += ENTRY_RECORD_SIZE + record.size;
         if (record.flags & ENTRY_LAST) {
-            EXPECT_EQ(at + TRAILER_SIZE, exe.size());
+            // Zeros up to a multiple of 8 with the trailer, for signing.
+            EXPECT_EQ(exe.size() % 8, 0u);
+            EXPECT_EQ(exe.substr(at, exe.size() - TRAILER_SIZE - at),
+                      std::string(exe.size() - TRAILER_SIZE - at, '\0'));
+            EXPECT_LT(exe.size() - TRAILER_SIZE - at, 8u);
             break;
         }
     }
@@ -103,7 +114,9 @@ TEST_F(Cli, RoundTrips)
          {{"setup.exe", "MZ"}, {"big", MakeData(300000, true)}, {"small.txt", MakeData(5000, false)}},
          "--volume-size 64K --compress '*.txt'"},
         {"czech names",
-         {{"setup.exe", "MZ"}, {"příliš žluťoučký.txt", MakeData(40000, false)}, {"ďábelské ódy/kůň.txt", "úpěl"}},
+         {{"setup.exe", "MZ"},
+          {"příliš žluťoučký.txt", MakeData(40000, false)},
+          {"ďábelské ódy/kůň.txt", "úpěl"}},
          "--compress '*.txt' --title 'Žluťoučký kůň'"},
     };
     for (const Case& c : cases) {
@@ -173,7 +186,38 @@ TEST_F(Cli, VolumesSplitAFileAndFillUp)
     EXPECT_NE(again.err.find("overwriting"), std::string::npos) << again.err;
     Result list = Run("list SETUP.EXE");
     EXPECT_EQ(list.code, 0);
-    EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.exe"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.exe"),
+              std::string::npos)
+        << list.out;
+}
+
+// Whatever the stub's length and the volume size, the executable ends on a
+// multiple of 8 within the volume size, and the zeros before the trailer
+// read as nothing.
+TEST_F(Cli, ExecutableEndsOnAMultipleOf8)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(20000, true)}});
+    const uint64_t kArchive = 152 + 56 + 20000 + 56 + 2 + 4;  // without padding
+    struct Case {
+        size_t stub;
+        const char* volume_size;  // also bytes; "" for none
+        uint64_t size;
+    } cases[] = {
+        {1000, "", 1000 + kArchive + 2},  // zeros of padding last
+        {1001, "", 1001 + kArchive + 1},    {1003, "", 1003 + kArchive + 7}, {1006, "", 1006 + kArchive + 4},
+        {1002, "", 1002 + kArchive + 0},    {1000, "10000", 1152 + 10000},  // filled to the volume size
+        {1000, "10003", 1152 + 10000},       // filled to the multiple of 8 below it
+        {1001, "10000", 1001 + 152 + 9999},  // 1153 + 9999 = 11152
+    };
+    for (const Case& c : cases) {
+        WriteFile(stub_, std::string(c.stub, 'M'));
+        std::string volume = *c.volume_size ? std::string("--volume-size ") + c.volume_size + " " : "";
+        Pack(volume + "--setup setup.exe");
+        EXPECT_EQ(fs::file_size(dir_ / "SETUP.EXE"), c.size) << c.stub << " " << c.volume_size;
+        Result verify = Run("verify SETUP.EXE");
+        EXPECT_EQ(verify.code, 0) << c.stub << " " << c.volume_size << ": " << verify.err;
+        EXPECT_NE(verify.out.find("; not signed"), std::string::npos) << verify.out;
+    }
 }
 
 TEST_F(Cli, OutputIsReproducible)
@@ -185,7 +229,8 @@ TEST_F(Cli, OutputIsReproducible)
     std::string reference;
     for (const char* threads : {"1", "4", "1"}) {
         Pack(std::string("--setup setup.exe --compress-all --volume-size 1000K --threads ") + threads);
-        std::string all = ReadFile(dir_ / "SETUP.EXE") + ReadFile(dir_ / "SETUP.E01") + ReadFile(dir_ / "SETUP.E02");
+        std::string all =
+            ReadFile(dir_ / "SETUP.EXE") + ReadFile(dir_ / "SETUP.E01") + ReadFile(dir_ / "SETUP.E02");
         if (reference.empty())
             reference = all;
         EXPECT_TRUE(all == reference) << "threads " << threads;
@@ -227,14 +272,16 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
         {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
         {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1, "at most 47"},
+        {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1,
+         "at most 47"},
         {"pack --stub stub.exe --setup setup.exe --password 日本 ok -o X", 1, "code page 1250"},
         {"pack --stub stub.exe --setup setup.exe ok -o ok/X", 1, "lies inside the tree"},
         {"pack --stub stub.exe --setup setup.exe ok -o full", 1, "is a directory"},
         {"pack --stub stub.exe --setup setup.exe missing -o X", 2, "missing: not a directory"},
         {"pack --stub nostub.exe --setup setup.exe ok -o X", 2, "stub nostub.exe: no such file"},
         {"pack --stub stub.exe --setup nnn long -o X", 2, "the installer takes at most 47"},
-        {"pack --stub stub.exe --setup setup.exe nodir -o X", 2, "directory 'x' holds subdirectories but no file"},
+        {"pack --stub stub.exe --setup setup.exe nodir -o X", 2,
+         "directory 'x' holds subdirectories but no file"},
         {"pack --stub stub.exe --setup setup.exe ok -o no/such/dir/X", 3, "cannot create"},
         {"list missing.exe", 2, "cannot open missing.exe"},
         {"verify short.exe", 2, "short.exe holds no archive"},
@@ -323,7 +370,8 @@ TEST_F(Cli, VerifyFindsCorruptBlocks)
     WriteFile(dir_ / "SETUP.EXE", exe);
     Result r = Run("verify SETUP.EXE");
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("block file data.xxx does not decode: the block at offset 0"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("block file data.xxx does not decode: the block at offset 0"), std::string::npos)
+        << r.err;
     EXPECT_EQ(Run("extract SETUP.EXE out").code, 2);
 }
 

@@ -5,6 +5,7 @@
 #include "tools/rozbal/install_model.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/reader.h"
+#include "tools/rozbal/signature.h"
 
 #include <errno.h>
 
@@ -103,7 +104,8 @@ void RunList(const ReadOptions& options)
         std::printf("password: %s\n", DisplayText(header.password).c_str());
     else
         std::printf("password: set (--show-password shows it)\n");
-    std::printf("files:    %u\n\n", header.file_count);
+    std::printf("files:    %u\n", header.file_count);
+    std::printf("signing:  %s\n\n", Describe(ReadSignature(options.archive)).c_str());
     std::printf("%-20s %10s  %-18s %8s  %s\n", "file", "offset", "flags", "size", "name");
     Piece piece;
     while (reader.Next(piece)) {
@@ -117,6 +119,9 @@ void RunList(const ReadOptions& options)
 
 void RunVerify(const ReadOptions& options)
 {
+    Signature signature = ReadSignature(options.archive);
+    if (signature.padding != 0)
+        throw InputError(options.archive.string() + ": " + Describe(signature));
     ArchiveReader reader(options.archive);
     InstallModel model;
     BlockStream stream;
@@ -157,10 +162,10 @@ void RunVerify(const ReadOptions& options)
         finish_block(step.completed_block);
     Check(step, options.archive.string());
     if (!options.quiet)
-        std::printf("%s: OK: %zu files in %u pieces, %u volume%s, %llu bytes stored, %llu installed\n",
+        std::printf("%s: OK: %zu files in %u pieces, %u volume%s, %llu bytes stored, %llu installed; %s\n",
                     options.archive.string().c_str(), model.DistinctNames(), pieces, volumes,
                     volumes == 1 ? "" : "s", static_cast<unsigned long long>(stored),
-                    static_cast<unsigned long long>(installed));
+                    static_cast<unsigned long long>(installed), Describe(signature).c_str());
 }
 
 void RunExtract(const ReadOptions& options)

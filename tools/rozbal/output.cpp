@@ -110,6 +110,11 @@ void VolumeSet::WritePiece(uint32_t flags, const std::string& name, const unsign
 
 void VolumeSet::WriteTrailer()
 {
+    // Zeros up to a multiple of 8 with the trailer: a signing tool then adds
+    // none, and the trailer stays right before the certificate table. The
+    // installer skips them as fewer than 56 bytes.
+    unsigned char padding[8] = {};
+    files_[0]->Write(padding, (8 - (files_[0]->Size() + TRAILER_SIZE) % 8) % 8);
     unsigned char trailer[TRAILER_SIZE];
     WriteLe32(trailer, header_offset_);
     files_[0]->Write(trailer, sizeof trailer);

@@ -45,7 +45,8 @@ class OutputFile {
     std::vector<unsigned char> buffer_;
 };
 
-// The executable (stub, header, pieces, trailer) and its volumes.
+// The executable (stub, header, pieces, zeros to a multiple of 8, trailer)
+// and its volumes.
 class VolumeSet : public PieceSink {
   public:
     // Starts the executable `output` with the stub and the header.

@@ -7,6 +7,7 @@
 #include "tools/rozbal/output.h"
 #include "tools/rozbal/parallel_encoder.h"
 #include "tools/rozbal/progress.h"
+#include "tools/rozbal/signature.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -162,6 +163,11 @@ ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
 
 std::vector<unsigned char> ReadStub(const fs::path& path)
 {
+    // A signature made before the archive is appended no longer matches,
+    // and signing the installer would have to replace it.
+    if (ReadSignature(path).named)
+        throw InputError("the stub " + path.string() +
+                         " is signed: pack with an unsigned stub and sign the finished installer instead");
     std::error_code error;
     uint64_t size = fs::file_size(path, error);
     if (!error && size > kLargestExecutable)
@@ -180,9 +186,13 @@ LayoutLimits MakeLimits(uint64_t volume_size, size_t stub_size)
         kLargestExecutable - std::min<uint64_t>(kLargestExecutable, stub_size + ARCHIVE_HEADER_SIZE);
     if (volume_size != 0)
         room = std::min(room, volume_size);
-    if (room < TRAILER_SIZE + ENTRY_RECORD_SIZE)
+    // The executable ends on a multiple of 8, so that a signing tool pads
+    // nothing between the trailer and its table: pieces stop short of the
+    // last multiple of 8 that room allows, and zeros fill up to the trailer.
+    uint64_t unaligned = (stub_size + ARCHIVE_HEADER_SIZE + room) % 8;
+    if (room < TRAILER_SIZE + ENTRY_RECORD_SIZE + unaligned)
         throw InputError("the stub is too large: the installer reads files of up to 2 GiB");
-    return LayoutLimits{room - TRAILER_SIZE, volume_size};
+    return LayoutLimits{room - unaligned - TRAILER_SIZE, volume_size};
 }
 
 bool Inside(const fs::path& path, const fs::path& tree)

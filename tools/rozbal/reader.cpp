@@ -11,16 +11,20 @@ namespace fs = std::filesystem;
 ArchiveReader::ArchiveReader(const fs::path& archive) : archive_(archive)
 {
     Open(archive);
-    std::error_code error;
-    uint64_t size = fs::file_size(archive, error);
+    uint32_t table_size;
+    int32_t end = FindLogicalEnd(file_, &table_size);  // before a signature
     unsigned char trailer[TRAILER_SIZE];
-    if (error || size < TRAILER_SIZE + ARCHIVE_HEADER_SIZE ||
-        SysSeek(file_, -TRAILER_SIZE, SYS_SEEK_END) < 0 ||
+    if (end < 0)
+        throw InputError(archive.string() +
+                         " holds no archive the installer can read: it is 2 GiB or larger");
+    if (end < TRAILER_SIZE + ARCHIVE_HEADER_SIZE || SysSeek(file_, end - TRAILER_SIZE, SYS_SEEK_START) < 0 ||
         SysRead(file_, trailer, TRAILER_SIZE) != TRAILER_SIZE)
         throw InputError(archive.string() + " holds no archive: it is too short");
     header_offset_ = ReadLe32(trailer);
-    if (header_offset_ > size - ARCHIVE_HEADER_SIZE)
-        throw InputError(archive.string() + " holds no archive: its last 4 bytes do not point to a header");
+    if (header_offset_ > static_cast<uint32_t>(end) - ARCHIVE_HEADER_SIZE)
+        throw InputError(archive.string() + " holds no archive: " +
+                         (table_size ? "the 4 bytes before its certificate table" : "its last 4 bytes") +
+                         " do not point to a header");
     if (!ReadArchiveHeader(file_, &header_))
         throw InputError(archive.string() + " holds no archive: a text field of its header has no end");
     offset_ = header_offset_ + ARCHIVE_HEADER_SIZE;

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the archive fuzz targets: a few valid inputs
-and the edges around them. Run from anywhere; output is deterministic."""
+"""Writes the seed corpora of the fuzz targets: a few valid inputs and the
+edges around them. Run from anywhere; output is deterministic."""
 import os
 import struct
 import zlib
@@ -44,8 +44,8 @@ def piece(flags, name, data):
     return struct.pack("<II", flags, len(data)) + field(name) + data
 
 
-def archive(image, pieces, count=1, password=b""):
-    header = struct.pack("<II", count, 1) + field(b"setup.exe") + field(b"Demo") + field(password)
+def archive(image, pieces, count=1, password=b"", setup=b"setup.exe"):
+    header = struct.pack("<II", count, 1) + field(setup) + field(b"Demo") + field(password)
     return image + header + b"".join(pieces) + struct.pack("<I", len(image))
 
 
@@ -64,7 +64,31 @@ CONTAINER_SEEDS = {
     "three_bytes": b"\x01\x00\x00",
 }
 
-for target, seeds in (("block_decoder", BLOCK_SEEDS), ("container", CONTAINER_SEEDS)):
+
+def installer(exe, volume=b""):
+    """The worker target's input: the executable's length, the executable, its first volume."""
+    return struct.pack("<I", len(exe)) + exe + volume
+
+
+MZ = b"MZ a stand-in for the stub"
+WORKER_SEEDS = {
+    "one_piece": installer(archive(MZ, [piece(9, b"setup.exe", b"MZ")])),
+    "dirs_and_block_file": installer(archive(MZ, [piece(1, b"setup.exe", b"MZ"), piece(1, b"bin\\x.ini", b"[x]\n"),
+                                                  piece(9, b"bin\\y.dll.xxx", zblock(TEXT))], 3)),
+    "block_setup_append": installer(archive(MZ, [piece(1, b"setup.exe.xxx", zblock(TEXT)[:30]),
+                                                 piece(10, b"setup.exe.xxx", zblock(TEXT)[30:])],
+                                            setup=b"setup.exe.xxx")),
+    "password": installer(archive(MZ, [piece(9, b"setup.exe", b"MZ")], password=b"Tajne")),
+    "into_volume": installer(archive(MZ, [piece(1, b"setup.exe", b"MZ"), piece(1, b"a", b"1")], 2)[:-4] +
+                             b"\x00" * 10 + struct.pack("<I", len(MZ)), piece(2, b"a", b"2") + piece(8, b"a", b"")),
+    "climbing_name": installer(archive(MZ, [piece(1, b"in\\ok", b"x"), piece(9, b"..\\evil", b"evil")], 2)),
+    "neither_bit": installer(archive(MZ, [piece(1, b"a", b"abc"), piece(8, b"a", b"d")])),
+    "bad_block_file": installer(archive(MZ, [piece(9, b"a.xxx", b"g\x01\x01\x00\x00\x00x")])),
+    "two_levels": installer(archive(MZ, [piece(9, b"a\\b\\c", b"x")])),
+}
+
+for target, seeds in (("archive/block_decoder", BLOCK_SEEDS), ("archive/container", CONTAINER_SEEDS),
+                      ("worker", WORKER_SEEDS)):
     directory = os.path.join(HERE, target, "corpus")
     os.makedirs(directory, exist_ok=True)
     for name, data in seeds.items():

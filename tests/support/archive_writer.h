@@ -1,4 +1,4 @@
-// Hand-made installers for the worker tests: any header, any records,
+// The one writer of test installers: any header, any records,
 // including the ones no builder writes (names that climb out, sizes that
 // lie, fields without their NUL).
 #pragma once

@@ -1,4 +1,4 @@
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
 
 #include <string.h>
 

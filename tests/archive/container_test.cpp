@@ -6,42 +6,22 @@
 
 namespace {
 
-// Copies text into a zeroed field, keeping its last byte a NUL.
-void SetField(char* field, const char* text)
+// The shared writer's header (closing when done) and piece, as bytes.
+Bytes HeaderBytes(uint32_t file_count, const char* setup, const char* title, const char* password)
 {
-    memcpy(field, text, std::min<size_t>(strlen(text), TEXT_FIELD_SIZE - 1));
+    return AsBytes(Header(file_count, 1, setup, title, password));
 }
 
-Bytes Header(uint32_t file_count, const char* setup, const char* title, const char* password)
+Bytes PieceBytes(uint32_t flags, const char* name, const Bytes& data)
 {
-    ArchiveHeader header = {};
-    header.file_count = file_count;
-    header.close_when_done = 1;
-    SetField(header.setup_program, setup);
-    SetField(header.title, title);
-    SetField(header.password, password);
-    Bytes raw(ARCHIVE_HEADER_SIZE);
-    EncodeArchiveHeader(&header, raw.data());
-    return raw;
-}
-
-// A record and its data.
-Bytes Piece(uint32_t flags, const char* name, const Bytes& data)
-{
-    EntryRecord record = {};
-    record.flags = flags;
-    record.size = (uint32_t)data.size();
-    SetField(record.name, name);
-    Bytes raw(ENTRY_RECORD_SIZE);
-    EncodeEntryRecord(&record, raw.data());
-    return Concat({raw, data});
+    return AsBytes(Piece(flags, name, AsText(data)));
 }
 
 Bytes Filled(size_t count, unsigned char value) { return Bytes(count, value); }
 
 const Bytes kImage = Filled(100, 'M');
-const Bytes kHeader = Header(1, "setup.exe", "Demo", "");
-const Bytes kSinglePiece = Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", {'h', 'e', 'l', 'l', 'o'});
+const Bytes kHeader = HeaderBytes(1, "setup.exe", "Demo", "");
+const Bytes kSinglePiece = PieceBytes(ENTRY_CREATE | ENTRY_LAST, "setup.exe", {'h', 'e', 'l', 'l', 'o'});
 
 // kHeader with the 48 bytes at offset filled with 'A', so no NUL is left.
 Bytes HeaderWithoutNul(size_t offset)
@@ -92,7 +72,7 @@ TEST_F(ContainerTest, LocatesHeaderThroughTrailer)
 
 TEST_F(ContainerTest, HeaderFieldsIgnoreBytesAfterNul)
 {
-    Bytes raw = Header(0x12345, "bin\\setup.exe", "Demo 1.0", "");
+    Bytes raw = HeaderBytes(0x12345, "bin\\setup.exe", "Demo 1.0", "");
     std::fill(raw.begin() + 105, raw.end(), 'Z');  // junk after the empty password
     SysFile file = OpenForReading(Write("archive.exe", Concat({kImage, raw, Le32(100)})));
     ArchiveHeader header;
@@ -107,7 +87,7 @@ TEST_F(ContainerTest, HeaderFieldsIgnoreBytesAfterNul)
 
 TEST_F(ContainerTest, ReadsRecordOnlyWhenWhole)
 {
-    Bytes long_name = Piece(ENTRY_CREATE, std::string(47, 'n').c_str(), {});
+    Bytes long_name = PieceBytes(ENTRY_CREATE, std::string(47, 'n').c_str(), {});
     Bytes no_nul = long_name;
     no_nul[8 + 47] = 'n';
     struct Case {
@@ -136,11 +116,11 @@ TEST_F(ContainerTest, WalksFileSplitOverExecutableAndVolume)
 {
     Bytes first = Filled(300, 'a'), second = Filled(200, 'b');
     std::string archive_path = Write("SETUP.EXE",
-                                     Concat({kImage, kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(100)}));
+                                     Concat({kImage, kHeader, PieceBytes(ENTRY_CREATE, "data.bin", first), Le32(100)}));
     char volume_path[SYS_PATH_SIZE];
     ASSERT_TRUE(MakeVolumeName(archive_path.c_str(), 1, volume_path, sizeof volume_path));
     EXPECT_EQ(std::string(volume_path), PathOf("SETUP.E01"));
-    Write("SETUP.E01", Concat({Piece(ENTRY_APPEND | ENTRY_LAST, "data.bin", second), Filled(55, 0xEE)}));
+    Write("SETUP.E01", Concat({PieceBytes(ENTRY_APPEND | ENTRY_LAST, "data.bin", second), Filled(55, 0xEE)}));
 
     SysFile file = OpenForReading(archive_path);
     ArchiveHeader header;

@@ -1,6 +1,5 @@
 #include "archive/block_decoder.h"
 #include "archive/format.h"
-#include "test_util.h"
 #include "tools/rozbal/block_encoder.h"
 #include "tests/support/archive_writer.h"
 #include "tools/rozbal/installer_run.h"

@@ -1,7 +1,7 @@
 // End-to-end runs of the rozbal binary: round trips, the layout against the
 // format, determinism, and the messages and exit codes of the failures.
 #include "archive/format.h"
-#include "test_util.h"
+#include "tests/support/archive_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -287,18 +287,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
         {"/evil", "rooted"},
     };
     for (const Case& c : cases) {
-        std::string exe(1000, 'M');
-        ArchiveHeader header{};
-        header.file_count = 1;
-        std::strcpy(header.setup_program, c.name);
-        unsigned char raw[ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE + TRAILER_SIZE];
-        EncodeArchiveHeader(&header, raw);
-        EntryRecord record{};
-        record.flags = ENTRY_CREATE | ENTRY_LAST;
-        std::strcpy(record.name, c.name);
-        EncodeEntryRecord(&record, raw + ARCHIVE_HEADER_SIZE);
-        WriteLe32(raw + ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE, 1000);
-        exe.append(reinterpret_cast<const char*>(raw), sizeof raw);
+        std::string exe = Installer(Header(1, 0, c.name, ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
         WriteFile(dir_ / "BAD.EXE", exe);
         fs::remove_all(dir_ / "deep");
 
@@ -341,35 +330,9 @@ TEST_F(Cli, VerifyTakesTheBlockFileTheInstallerDecodes)
         {ENTRY_CREATE, 0},
     };
     for (const Case& c : cases) {
-        struct {
-            uint32_t flags;
-            const char* name;
-            std::string data;
-        } pieces[] = {
-            {ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)},  // no block marker
-            {c.second_flags, "d.xxx", ""},
-            {ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ"},
-        };
-        std::string exe(1000, 'M');
-        ArchiveHeader header{};
-        header.file_count = 2;
-        std::strcpy(header.setup_program, "setup.exe");
-        unsigned char raw[ARCHIVE_HEADER_SIZE];
-        EncodeArchiveHeader(&header, raw);
-        exe.append(reinterpret_cast<const char*>(raw), sizeof raw);
-        for (const auto& piece : pieces) {
-            EntryRecord record{};
-            record.flags = piece.flags;
-            record.size = static_cast<uint32_t>(piece.data.size());
-            std::strcpy(record.name, piece.name);
-            unsigned char record_raw[ENTRY_RECORD_SIZE];
-            EncodeEntryRecord(&record, record_raw);
-            exe.append(reinterpret_cast<const char*>(record_raw), sizeof record_raw);
-            exe += piece.data;
-        }
-        unsigned char trailer[TRAILER_SIZE];
-        WriteLe32(trailer, 1000);
-        exe.append(reinterpret_cast<const char*>(trailer), sizeof trailer);
+        std::string pieces = Piece(ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)) +  // no block marker
+                             Piece(c.second_flags, "d.xxx", "") + Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ");
+        std::string exe = Installer(Header(2, 0, "setup.exe", ""), pieces);
         WriteFile(dir_ / "TWO.EXE", exe);
         fs::remove_all(dir_ / "out");
 

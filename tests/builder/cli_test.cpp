@@ -119,6 +119,34 @@ TEST_F(Cli, RoundTrips)
     }
 }
 
+// The password prompt of the installer's worker gets --password; verify
+// without it takes the archive's own, extract without it is refused.
+TEST_F(Cli, PasswordAtVerifyAndExtract)
+{
+    MakeTree({{"setup.exe", "MZ"}});
+    Pack("--setup setup.exe --password Tajne");
+    struct Case {
+        const char* args;
+        int code;
+        const char* message;  // in stderr; "" for none
+    } cases[] = {
+        {"verify -q SETUP.EXE", 0, ""},
+        {"verify -q --password tAJNE SETUP.EXE", 0, ""},
+        {"verify -q --password Jine SETUP.EXE", 2, "the password given is not the archive's"},
+        {"extract -q SETUP.EXE out", 2, "asks for a password: give it with --password"},
+        {"extract -q --password Jine SETUP.EXE out", 2, "the password given is not the archive's"},
+        {"extract -q --password=TAJNE SETUP.EXE out", 0, ""},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_ / "out");
+        Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
+        if (fs::exists(dir_ / "out"))
+            EXPECT_EQ(Contents(dir_ / "out").size(), c.code == 0 ? 1u : 0u) << c.args;
+    }
+}
+
 TEST_F(Cli, LayoutFollowsTheFormat)
 {
     MakeTree({{"setup.exe", "MZ"}});

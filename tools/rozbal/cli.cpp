@@ -75,8 +75,8 @@ const char kExtractHelp[] =
     "\n"
     "Unpacks the archive into DIR (new or empty) with the installer's own\n"
     "unpacking code, decoding compressed files, without starting anything.\n"
-    "Names that would reach outside DIR are refused; on any failure DIR is\n"
-    "left empty. An archive with a password needs --password.\n";
+    "Names that would reach outside DIR are refused; when the installer would\n"
+    "stop, DIR is left empty. An archive with a password needs --password.\n";
 
 // One option: whether it takes a value, and what to do with it.
 struct Option {

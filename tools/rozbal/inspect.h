@@ -30,6 +30,6 @@ void RunVerify(const ReadOptions& options);
 // Runs the installer's worker as verify does, with options.target (new or
 // empty) as its temporary directory, then moves what it unpacked into the
 // target under UTF-8 names. Without options.password an archive that asks
-// for one is refused. Runs nothing. Whatever fails, the target is left
-// empty. Throws InputError, UsageError (target not empty) or OutputError.
+// for one is refused. Runs nothing. When the installer would stop, the
+// target is left empty. Throws InputError, UsageError (target not empty) or OutputError.
 void RunExtract(const ReadOptions& options);

@@ -45,10 +45,14 @@ static std::string Le32(uint32_t value)
     return std::string((const char*)bytes, 4);
 }
 
+std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces)
+{
+    return stub + header + pieces + Le32((uint32_t)stub.size());
+}
+
 std::string Installer(const std::string& header, const std::string& pieces)
 {
-    const std::string stub = "MZ not really a program, only the bytes before the archive";
-    return stub + header + pieces + Le32((uint32_t)stub.size());
+    return InstallerWithStub("MZ not really a program, only the bytes before the archive", header, pieces);
 }
 
 std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload)

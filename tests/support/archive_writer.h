@@ -25,6 +25,8 @@ std::string MakeData(size_t size, bool noise, unsigned seed = 1);
 
 // A stub, then header and pieces, then the trailer pointing at the header.
 std::string Installer(const std::string& header, const std::string& pieces);
+// The same with stub as the bytes before the archive.
+std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces);
 
 // One block: marker, method, the length field and the payload as given.
 std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload);

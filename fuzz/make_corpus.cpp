@@ -67,14 +67,17 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> seeds = {
         {"archive/block_decoder/corpus/empty", ""},
         {"archive/block_decoder/corpus/one_zlib_block", Zblock(text)},
-        {"archive/block_decoder/corpus/zlib_and_stored",
-         Zblock(text.substr(0, 700)) + Stored(0, "stored bytes") + Stored(255, std::string("\x00\x01\x02", 3))},
+        {"archive/block_decoder/corpus/zlib_and_stored", Zblock(text.substr(0, 700)) +
+                                                             Stored(0, "stored bytes") +
+                                                             Stored(255, std::string("\x00\x01\x02", 3))},
         {"archive/block_decoder/corpus/plain_320000", Zblock(pattern)},
         {"archive/block_decoder/corpus/length_zero_then_block", Zblock("abc") + Stored(1, "") + Zblock(text)},
         {"archive/block_decoder/corpus/header_then_end", Zblock("abc") + Block(BLOCK_MARKER, 1, 100, "")},
-        {"archive/block_decoder/corpus/payload_cut_short", Zblock("abc") + Stored(1, Compress(text)).substr(0, 40)},
+        {"archive/block_decoder/corpus/payload_cut_short",
+         Zblock("abc") + Stored(1, Compress(text)).substr(0, 40)},
         {"archive/block_decoder/corpus/wrong_marker", Zblock("abc") + Stored(1, Compress("def"), 0x67)},
-        {"archive/block_decoder/corpus/negative_length", Zblock("abc") + Block(BLOCK_MARKER, 1, -2, "\x78\x9c")},
+        {"archive/block_decoder/corpus/negative_length",
+         Zblock("abc") + Block(BLOCK_MARKER, 1, -2, "\x78\x9c")},
         {"archive/block_decoder/corpus/wrong_adler",
          Stored(1, Compress(text).substr(0, Compress(text).size() - 1) + std::string(1, '\0'))},
         {"archive/block_decoder/corpus/empty_stream", Stored(1, Compress(""))},
@@ -93,7 +96,8 @@ int main(int argc, char** argv)
         archive(Piece(1, "data.bin", std::string(300, 'a')) + Piece(10, "data.bin", std::string(200, 'b')));
     seeds["archive/container/corpus/block_file_and_dirs"] =
         archive(Piece(1, "bin\\x.ini", "[x]\n") + Piece(9, "bin\\lib\\y.dll.xxx", Zblock(text)), 2);
-    seeds["archive/container/corpus/password_junk_after_nul"] = archive(Piece(9, "a", ""), 1, std::string("\0junk", 5));
+    seeds["archive/container/corpus/password_junk_after_nul"] =
+        archive(Piece(9, "a", ""), 1, std::string("\0junk", 5));
     seeds["archive/container/corpus/volume_100_no_extension"] = InstallerWithStub(
         Le32Of(100) + std::string("/srv/setup\0", 11), Header(1, 1, "setup.exe", "Demo"), Piece(9, "a", "z"));
     seeds["archive/container/corpus/header_without_nul"] =
@@ -105,26 +109,30 @@ int main(int argc, char** argv)
 
     // The worker target.
     const std::string mz = "MZ a stand-in for the stub";
-    auto installer = [&mz](const std::string& pieces, uint32_t count = 1, const std::string& setup = "setup.exe",
-                           const std::string& password = "") {
+    auto installer = [&mz](const std::string& pieces, uint32_t count = 1,
+                           const std::string& setup = "setup.exe", const std::string& password = "") {
         return InstallerWithStub(mz, Header(count, 1, setup, "Demo", password), pieces);
     };
     std::string zsetup = Zblock(text);
     std::string two = installer(Piece(1, "setup.exe", "MZ") + Piece(1, "a", "1"), 2);
     seeds["worker/corpus/one_piece"] = ForWorker(installer(Piece(9, "setup.exe", "MZ")));
-    seeds["worker/corpus/dirs_and_block_file"] = ForWorker(installer(
-        Piece(1, "setup.exe", "MZ") + Piece(1, "bin\\x.ini", "[x]\n") + Piece(9, "bin\\y.dll.xxx", Zblock(text)), 3));
+    seeds["worker/corpus/dirs_and_block_file"] =
+        ForWorker(installer(Piece(1, "setup.exe", "MZ") + Piece(1, "bin\\x.ini", "[x]\n") +
+                                Piece(9, "bin\\y.dll.xxx", Zblock(text)),
+                            3));
     seeds["worker/corpus/block_setup_append"] = ForWorker(installer(
         Piece(1, "setup.exe.xxx", zsetup.substr(0, 30)) + Piece(10, "setup.exe.xxx", zsetup.substr(30)), 1,
         "setup.exe.xxx"));
-    seeds["worker/corpus/password"] = ForWorker(installer(Piece(9, "setup.exe", "MZ"), 1, "setup.exe", "Tajne"));
+    seeds["worker/corpus/password"] =
+        ForWorker(installer(Piece(9, "setup.exe", "MZ"), 1, "setup.exe", "Tajne"));
     seeds["worker/corpus/into_volume"] =
         ForWorker(two.substr(0, two.size() - 4) + std::string(10, '\0') + Le32Of((uint32_t)mz.size()),
                   Piece(2, "a", "2") + Piece(8, "a", ""));
     seeds["worker/corpus/climbing_name"] =
         ForWorker(installer(Piece(1, "in\\ok", "x") + Piece(9, "..\\evil", "evil"), 2));
     seeds["worker/corpus/neither_bit"] = ForWorker(installer(Piece(1, "a", "abc") + Piece(8, "a", "d")));
-    seeds["worker/corpus/bad_block_file"] = ForWorker(installer(Piece(9, "a.xxx", std::string("g\1\1\0\0\0x", 7))));
+    seeds["worker/corpus/bad_block_file"] =
+        ForWorker(installer(Piece(9, "a.xxx", std::string("g\1\1\0\0\0x", 7))));
     seeds["worker/corpus/two_levels"] = ForWorker(installer(Piece(9, "a\\b\\c", "x")));
 
     for (const auto& [name, bytes] : seeds) {

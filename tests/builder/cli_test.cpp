@@ -142,8 +142,9 @@ TEST_F(Cli, PasswordAtVerifyAndExtract)
         Result r = Run(c.args);
         EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
-        if (fs::exists(dir_ / "out"))
+        if (fs::exists(dir_ / "out")) {
             EXPECT_EQ(Contents(dir_ / "out").size(), c.code == 0 ? 1u : 0u) << c.args;
+        }
     }
 }
 

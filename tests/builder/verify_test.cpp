@@ -30,7 +30,9 @@ std::string Pieces(const std::vector<Step>& steps)
     for (size_t i = 0; i < steps.size(); i++) {
         const Step& s = steps[i];
         uint32_t flags = s.flags | (i + 1 == steps.size() ? ENTRY_LAST : 0);
-        std::string data = !s.size ? "" : IsBlockName(s.name) ? StoredBlocks({std::string(s.size, 'b')}) : std::string(s.size, 'x');
+        std::string data = !s.size               ? ""
+                           : IsBlockName(s.name) ? StoredBlocks({std::string(s.size, 'b')})
+                                                 : std::string(s.size, 'x');
         pieces += Piece(flags, s.name, data);
     }
     return pieces;
@@ -45,7 +47,7 @@ size_t DistinctNames(const std::vector<Step>& steps)
 }
 
 class VerifyTest : public ::testing::Test {
-protected:
+  protected:
     // Runs installer through the worker; returns "" when verify accepts it,
     // otherwise its message. files receives the names of the files the
     // worker left (block files decoded), '\' between parts.
@@ -88,25 +90,33 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
     } cases[] = {
         {{{9, "a", 1}}, ""},
         {{{1, "a\\b", 1}}, ""},  // one level is created below the extraction directory
-        {{{1, "a\\b\\c", 1}}, "piece 1 (a\\b\\c): the installer refuses the piece before writing it: its directory"},
+        {{{1, "a\\b\\c", 1}},
+         "piece 1 (a\\b\\c): the installer refuses the piece before writing it: its directory"},
         {{{1, "a\\x", 1}, {1, "a\\b\\c", 1}}, ""},
         {{{1, "a\\b\\x", 1}, {1, "a", 1}}, "piece 1 (a\\b\\x): the installer refuses the piece"},
         {{{1, "a", 1}, {1, "a\\b", 1}}, "piece 2 (a\\b): the installer refuses the piece before writing it"},
         {{{1, "a\\b", 1}, {1, "A\\c", 1}}, ""},  // Windows names ignore case
-        {{{1, "a\\b", 1}, {1, "a", 1}}, "piece 2 (a): the installer cannot open the piece's file: the name is a directory"},
-        {{{2, "a", 1}}, "piece 1 (a): the installer cannot open the piece's file: the piece continues a file that does not"},
+        {{{1, "a\\b", 1}, {1, "a", 1}},
+         "piece 2 (a): the installer cannot open the piece's file: the name is a directory"},
+        {{{2, "a", 1}},
+         "piece 1 (a): the installer cannot open the piece's file: the piece continues a file that does not"},
         {{{1, "a", 1}, {2, "a", 5}, {3, "a", 5}}, ""},
         {{{1, "a", 1}, {1, "b", 1}, {2, "a", 5}}, ""},  // the installer appends to any existing file
-        {{{0, "a", 0}}, "piece 1 (a): the installer cannot open the piece's file: a piece neither creating nor continuing"},
+        {{{0, "a", 0}},
+         "piece 1 (a): the installer cannot open the piece's file: a piece neither creating nor continuing"},
         {{{1, "a", 0}, {0, "a", 0}}, ""},
-        {{{1, "a", 0}, {0, "a", 1}}, "piece 2 (a): a piece neither creating nor continuing a file carries data"},
-        {{{1, "..\\evil", 1}}, "piece 1 (..\\evil): the installer refuses the piece before writing it: the name is refused: it has a '..' component"},
+        {{{1, "a", 0}, {0, "a", 1}},
+         "piece 2 (a): a piece neither creating nor continuing a file carries data"},
+        {{{1, "..\\evil", 1}},
+         "piece 1 (..\\evil): the installer refuses the piece before writing it: the name is refused: it has "
+         "a '..' component"},
         {{{1, "c:\\evil", 1}}, "the name is refused: it contains ':'"},
         {{{1, "\\evil", 1}}, "the name is refused: it is rooted"},
         {{{1, "\\\\host\\share\\x", 1}}, "the name is refused: it is rooted"},
         {{{1, "Readme", 1}, {1, "README", 1}}, "differ only in letter case: on Windows they are one"},
         {{{1, "x.xxx", 1}, {2, "x.xxx", 1}, {1, "y", 1}}, ""},
-        {{{1, "x.xxx", 1}, {1, "y", 1}, {2, "x.xxx", 1}}, "piece 3 (x.xxx): the installer cannot open the piece's file: the piece continues"},
+        {{{1, "x.xxx", 1}, {1, "y", 1}, {2, "x.xxx", 1}},
+         "piece 3 (x.xxx): the installer cannot open the piece's file: the piece continues"},
         {{{1, "d\\x.xxx", 1}, {1, "d\\x\\y", 1}}, "piece 2 (d\\x\\y): block file 'd\\x.xxx' does not decode"},
         {{{1, "setup", 1}, {9, "CON", 1}}, "piece 2 (CON): the name is refused"},  // Windows opens the device
     };
@@ -122,7 +132,9 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
 TEST_F(VerifyTest, BlockFilesAreDecodedWhenTheNextFileBegins)
 {
     std::set<std::string> files;
-    EXPECT_EQ(Replay({{1, "a.xxx", 9}, {2, "a.xxx", 9}, {1, "b.XXX", 9}, {1, "c", 9}, {1, "d.xxx", 9}}, &files), "");
+    EXPECT_EQ(
+        Replay({{1, "a.xxx", 9}, {2, "a.xxx", 9}, {1, "b.XXX", 9}, {1, "c", 9}, {1, "d.xxx", 9}}, &files),
+        "");
     EXPECT_EQ(files, (std::set<std::string>{"a", "b", "c", "d"}));
 }
 
@@ -136,7 +148,10 @@ TEST_F(VerifyTest, ChecksCountAndSetupProgram)
     } cases[] = {
         {{{1, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
         {{{1, "setup.exe", 1}, {2, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
-        {{{1, "setup.exe", 1}, {9, "x", 1}}, 3, "setup.exe", "the header counts 3 files, the archive holds 2"},
+        {{{1, "setup.exe", 1}, {9, "x", 1}},
+         3,
+         "setup.exe",
+         "the header counts 3 files, the archive holds 2"},
         {{{1, "d\\setup.exe.xxx", 1}, {9, "x", 1}}, 2, "d\\setup.exe.xxx", ""},
         {{{9, "d\\Setup.exe.xxx", 1}}, 1, "D\\SETUP.EXE.xxx", ""},
         {{{9, "setup.exe", 1}}, 1, "setup.exe /S", ""},

@@ -15,7 +15,7 @@
 namespace {
 
 class CrossCheck : public WorkerTest {
-protected:
+  protected:
     // Runs the worker on installer, then verify on the same file; expects
     // the exit code 2 exactly when the window showed an error box.
     void ExpectOneVerdict(const std::string& installer)
@@ -26,7 +26,8 @@ protected:
         std::string command = std::string(ROZBAL_TOOL) + " verify -q '" + Archive() + "' >/dev/null 2>&1";
         int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), refused ? 2 : 0) << "the installer " << (refused ? "refused" : "installed");
+        EXPECT_EQ(WEXITSTATUS(status), refused ? 2 : 0)
+            << "the installer " << (refused ? "refused" : "installed");
     }
 };
 
@@ -35,11 +36,6 @@ class FailureCrossCheck : public CrossCheck, public ::testing::WithParamInterfac
 TEST_P(FailureCrossCheck, VerifyRefusesIt)
 {
     ExpectOneVerdict(GetParam().installer);
-}
-
-void PrintTo(const FailureCase& failure, std::ostream* out)
-{
-    *out << failure.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, FailureCrossCheck, ::testing::ValuesIn(kFailures));
@@ -70,10 +66,12 @@ std::vector<PassingCase> PassingCases()
     return {
         {"one piece", Installer(Header(1, 1, "setup", "t"), Piece(9, "setup", setup)), "setup", "setup"},
         {"appended pieces in a directory",
-         Installer(Header(2, 1, "setup", "t"), Piece(1, "d\\a", "12") + Piece(2, "d\\a", "34") + Piece(9, "setup", setup)),
+         Installer(Header(2, 1, "setup", "t"),
+                   Piece(1, "d\\a", "12") + Piece(2, "d\\a", "34") + Piece(9, "setup", setup)),
          "setup", "setup"},
         {"compressed setup program",
-         Installer(Header(1, 0, "setup.xxx", "t"), Piece(9, "setup.xxx", StoredBlocks(parts))), "setup.xxx", "setup"},
+         Installer(Header(1, 0, "setup.xxx", "t"), Piece(9, "setup.xxx", StoredBlocks(parts))), "setup.xxx",
+         "setup"},
         {"password typed in another case, arguments",
          Installer(Header(1, 1, "setup /S", "t", "Tajne"), Piece(9, "setup", setup)), "setup", "setup"},
         {"setup program missing", Installer(Header(1, 1, "missing", "t"), Piece(9, "a", "x")), "", ""},

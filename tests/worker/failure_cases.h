@@ -2,6 +2,7 @@
 // and by the check that the builder's verify refuses the same ones.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@ struct FailureCase {
 };
 
 extern const std::vector<FailureCase> kFailures;
+
+// A case is known by its description, in failure messages and in the
+// test names that ctest shows; its bytes say nothing to a reader.
+inline void PrintTo(const FailureCase& failure, std::ostream* out)
+{
+    *out << failure.what;
+}
 
 // Names that would put a file outside the extraction directory.
 extern const std::vector<const char*> kHostileNames;

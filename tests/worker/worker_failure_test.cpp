@@ -27,13 +27,6 @@ TEST_P(FailureTest, ShowsItsMessageAndCloses)
     EXPECT_FALSE(window.hidden);
 }
 
-// A case is known by its description, in failure messages and in the
-// test names that ctest shows; its bytes say nothing to a reader.
-static void PrintTo(const FailureCase& failure, std::ostream* out)
-{
-    *out << failure.what;
-}
-
 INSTANTIATE_TEST_SUITE_P(Worker, FailureTest, ::testing::ValuesIn(kFailures));
 
 // Names that would put a file outside the extraction directory: refused

@@ -227,10 +227,12 @@ CommandLine ParseCommandLine(int argc, char** argv)
         Parse(argc, argv, {{"--show-password", flag(read.show_password)}}, operands, line.help);
         wanted = 1;
     } else if (line.command == "verify") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands, line.help);
+        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
+              line.help);
         wanted = 1;
     } else if (line.command == "extract") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands, line.help);
+        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
+              line.help);
         wanted = 2;
     } else {
         throw UsageError("unknown command '" + line.command + "'");

@@ -18,9 +18,9 @@ struct HeadlessOptions {
 };
 
 struct HeadlessRun {
-    int message = 0;                 // IDS_ text of the error box; 0 when the worker went through
-    bool header_read = false;        // CMD_SET_TOTAL came
-    uint32_t file_count = 0;         // its argument
+    int message = 0;           // IDS_ text of the error box; 0 when the worker went through
+    bool header_read = false;  // CMD_SET_TOTAL came
+    uint32_t file_count = 0;   // its argument
     bool password_asked = false;
     std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
     std::string missing_volume;      // the volume the worker asked for, as it named it

@@ -36,7 +36,8 @@ class Scratch {
     {
         std::string pattern = (fs::temp_directory_path() / "rozbal-verify-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
-            throw OutputError(SystemMessage("cannot create a directory in " + fs::temp_directory_path().string(), errno));
+            throw OutputError(
+                SystemMessage("cannot create a directory in " + fs::temp_directory_path().string(), errno));
         path_ = pattern;
     }
     ~Scratch()

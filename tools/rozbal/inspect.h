@@ -7,8 +7,8 @@
 
 struct ReadOptions {
     std::filesystem::path archive;
-    std::filesystem::path target;  // extract only
-    bool show_password = false;    // list only
+    std::filesystem::path target;         // extract only
+    bool show_password = false;           // list only
     std::optional<std::string> password;  // verify and extract: typed at the prompt
     bool quiet = false;
 };

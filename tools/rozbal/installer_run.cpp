@@ -108,7 +108,8 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
                (options_.password ? "the password given is not the archive's"
                                   : "the archive asks for a password: give it with --password");
     if (!run.missing_volume.empty())
-        return "missing volume " + (options_.archive.parent_path() / fs::path(run.missing_volume).filename()).string() +
+        return "missing volume " +
+               (options_.archive.parent_path() / fs::path(run.missing_volume).filename()).string() +
                ": the archive goes on after piece " + std::to_string(run.shown.size());
     size_t shown = run.shown.size();
     bool done = shown > 0 && std::string(g_prev_target) == std::string(g_extract_dir) + run.shown.back();
@@ -122,8 +123,9 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
         return archive + ": the installer cannot read it, or cannot make its extraction directory in " +
                options_.temp_dir.string();
     if (!found)
-        return at > shown ? archive + ": the setup program's path is longer than the installer's 259 characters"
-                          : archive + ": " + Meaning(run.message);
+        return at > shown
+                   ? archive + ": the setup program's path is longer than the installer's 259 characters"
+                   : archive + ": " + Meaning(run.message);
     std::string where = ArchiveReader::Where(piece);
     const EntryRecord& record = piece.record;
     bool neither = !(record.flags & (ENTRY_CREATE | ENTRY_APPEND));
@@ -137,8 +139,8 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
     if (run.message == IDS_ERROR)
         return where + ": the installer cannot open the piece's file" +
                (neither ? ": a piece neither creating nor continuing a file needs one that exists"
-                        : (record.flags & ENTRY_APPEND) ? ": the piece continues a file that does not exist"
-                                                        : ": the name is a directory");
+                : (record.flags & ENTRY_APPEND) ? ": the piece continues a file that does not exist"
+                                                : ": the name is a directory");
     if (run.message == IDS_NO_SPACE) {
         if (neither && record.size > 0)
             return where + ": a piece neither creating nor continuing a file carries data: the write fails";
@@ -168,8 +170,8 @@ void InstallerRun::CheckArchive()
     totals_.files = names.size();
     uint32_t count = reader.Header().file_count;
     if (count != names.size())
-        Stop(options_.archive.string() + ": the header counts " + std::to_string(count) + " files, the archive holds " +
-             std::to_string(names.size()));
+        Stop(options_.archive.string() + ": the header counts " + std::to_string(count) +
+             " files, the archive holds " + std::to_string(names.size()));
 }
 
 // Names that are one file on Windows, and the setup program among the files.
@@ -197,10 +199,12 @@ void InstallerRun::CheckTree()
     // The system takes the program's path from the command line: the whole
     // of it, or a part before a space.
     bool found = holds_file(setup_);
-    for (size_t space = setup_.find(' '); !found && space != std::string::npos; space = setup_.find(' ', space + 1))
+    for (size_t space = setup_.find(' '); !found && space != std::string::npos;
+         space = setup_.find(' ', space + 1))
         found = holds_file(setup_.substr(0, space));
     if (setup_.empty())
         Stop(options_.archive.string() + ": the header names no setup program");
     if (!found)
-        Stop(options_.archive.string() + ": the setup program " + Quoted(setup_) + " is not among the archive's files");
+        Stop(options_.archive.string() + ": the setup program " + Quoted(setup_) +
+             " is not among the archive's files");
 }

@@ -56,6 +56,15 @@ bool Locate(const fs::path& archive, unsigned number, Piece& piece, std::string&
     return false;
 }
 
+// RemoveExtraction, which moves the current directory, leaving it where it was.
+void RemoveExtractionHere()
+{
+    std::error_code ignored;
+    fs::path cwd = fs::current_path(ignored);
+    RemoveExtraction();
+    fs::current_path(cwd, ignored);
+}
+
 }  // namespace
 
 InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
@@ -73,27 +82,20 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     setup_ = g_setup_program;
     if (IsBlockName(setup_))
         setup_ = PlainName(setup_);
-    if (run.message)
-        Stop(Explain(run));
-    CheckArchive();
-    CheckTree();
+    try {
+        if (run.message)
+            throw InputError(Explain(run));
+        CheckArchive();
+        CheckTree();
+    } catch (...) {
+        RemoveExtractionHere();
+        throw;
+    }
 }
 
 InstallerRun::~InstallerRun()
 {
-    std::error_code ignored;
-    fs::path cwd = fs::current_path(ignored);
-    RemoveExtraction();
-    fs::current_path(cwd, ignored);
-}
-
-void InstallerRun::Stop(const std::string& why)
-{
-    std::error_code ignored;
-    fs::path cwd = fs::current_path(ignored);
-    RemoveExtraction();
-    fs::current_path(cwd, ignored);
-    throw InputError(why);
+    RemoveExtractionHere();
 }
 
 // Where the worker stopped: the pieces it showed, and whether it had done
@@ -161,7 +163,7 @@ void InstallerRun::CheckArchive()
     while (reader.Next(piece)) {
         std::string why = CheckArchiveName(piece.record.name);
         if (!why.empty())
-            Stop(ArchiveReader::Where(piece) + ": the name is refused: " + why);
+            throw InputError(ArchiveReader::Where(piece) + ": the name is refused: " + why);
         names.insert(piece.record.name);
         totals_.pieces++;
         totals_.volumes = piece.volume + 1;
@@ -169,9 +171,10 @@ void InstallerRun::CheckArchive()
     }
     totals_.files = names.size();
     uint32_t count = reader.Header().file_count;
+    NoteFileCount(count);
     if (count != names.size())
-        Stop(options_.archive.string() + ": the header counts " + std::to_string(count) +
-             " files, the archive holds " + std::to_string(names.size()));
+        throw InputError(options_.archive.string() + ": the header counts " + std::to_string(count) +
+                         " files, the archive holds " + std::to_string(names.size()));
 }
 
 // Names that are one file on Windows, and the setup program among the files.
@@ -187,8 +190,9 @@ void InstallerRun::CheckTree()
         auto [it, added] = seen.emplace(FoldCase(name), std::make_pair(name, is_file));
         // Two directories of one name are one directory there, and harmless.
         if (!added && (is_file || it->second.second))
-            Stop(options_.archive.string() + ": " + Quoted(name) + " and " + Quoted(it->second.first) +
-                 " differ only in letter case: on Windows they are one");
+            throw InputError(options_.archive.string() + ": " + Quoted(name) + " and " +
+                             Quoted(it->second.first) +
+                             " differ only in letter case: on Windows they are one");
         if (is_file)
             totals_.installed += entry.file_size();
     }
@@ -203,8 +207,8 @@ void InstallerRun::CheckTree()
          space = setup_.find(' ', space + 1))
         found = holds_file(setup_.substr(0, space));
     if (setup_.empty())
-        Stop(options_.archive.string() + ": the header names no setup program");
+        throw InputError(options_.archive.string() + ": the header names no setup program");
     if (!found)
-        Stop(options_.archive.string() + ": the setup program " + Quoted(setup_) +
-             " is not among the archive's files");
+        throw InputError(options_.archive.string() + ": the setup program " + Quoted(setup_) +
+                         " is not among the archive's files");
 }

@@ -29,7 +29,8 @@ class InstallerRun {
   public:
     // Runs the worker. Throws InputError when the installer would stop,
     // naming the file, offset and piece where it can be told, and when the
-    // builder's own checks fail; the extraction is removed first.
+    // builder's own checks fail; the extraction is removed first. Warns
+    // when the file count is more than the progress bar counts.
     explicit InstallerRun(const RunOptions& options);
     // Removes the extraction (the reserve file and the directory).
     ~InstallerRun();
@@ -53,7 +54,6 @@ class InstallerRun {
     }
 
   private:
-    [[noreturn]] void Stop(const std::string& why);
     std::string Explain(const HeadlessRun& run) const;
     void CheckTree();
     void CheckArchive();

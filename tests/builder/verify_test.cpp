@@ -5,6 +5,7 @@
 // file, so that the worker can decode it.
 #include "tools/rozbal/installer_run.h"
 
+#include "extract/helpers.h"
 #include "tests/support/archive_writer.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
@@ -127,6 +128,16 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
         else
             EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.steps[0].name << " gave: " << refusal;
     }
+}
+
+// The builder runs archives, never their programs: its link takes away the
+// worker's launch.
+TEST(Headless, StartsNoProgram)
+{
+    TempDir dir;
+    std::string marker = (dir / "ran").string();
+    EXPECT_EQ(RunAndWait(("/usr/bin/touch " + marker).c_str()), 0);
+    EXPECT_FALSE(fs::exists(marker));
 }
 
 TEST_F(VerifyTest, BlockFilesAreDecodedWhenTheNextFileBegins)

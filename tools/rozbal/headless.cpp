@@ -87,9 +87,16 @@ int AskPassword(WindowRef, char* buffer)
     return 1;
 }
 
-// No pacing: the builder's link puts this in place of SysSleep.
+// The link puts these in place of SysSleep and SysRunAndWait: no pacing,
+// and no program from an archive is ever started, whatever the worker does
+// after the cancel (a start that fails is reported as an error box).
 extern "C" void __wrap__Z8SysSleepj(uint32_t)
 {
+}
+
+extern "C" int __wrap__Z13SysRunAndWaitPc(char*)
+{
+    return 0;
 }
 
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options)

@@ -30,7 +30,8 @@ struct HeadlessRun {
 // characters), with temp_dir as the temporary directory under which it makes
 // its extraction directory. Returns when the worker has ended. The worker
 // never starts the setup program: the window's CMD_HIDE is taken as a
-// cancel, which the worker checks before the launch. The volume question is
+// cancel, which the worker checks before the launch, and the link leaves
+// SysRunAndWait unable to start anything. The volume question is
 // answered No. The extraction stays for the caller, who reads it at
 // g_extract_dir and ends with RemoveExtraction().
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options);

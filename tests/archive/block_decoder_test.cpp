@@ -57,14 +57,14 @@ Bytes ZlibWithDictionary(const Bytes& plain)
     return stream;
 }
 
-Bytes Block(unsigned char marker, unsigned char method, int32_t length, const Bytes& payload)
+Bytes BlockBytes(unsigned char marker, unsigned char method, int32_t length, const Bytes& payload)
 {
-    return Concat({{marker, method}, Le32((uint32_t)length), payload});
+    return AsBytes(Block(marker, method, length, AsText(payload)));
 }
 
 Bytes Stored(unsigned char method, const Bytes& plain)
 {
-    return Block(BLOCK_MARKER, method, (int32_t)plain.size(), plain);
+    return BlockBytes(BLOCK_MARKER, method, (int32_t)plain.size(), plain);
 }
 
 Bytes Compressed(const Bytes& plain) { return Stored(METHOD_ZLIB, Zlib(plain)); }
@@ -123,13 +123,13 @@ TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
         {"wrong Adler-32", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, a},
         {"preset dictionary", Stored(1, ZlibWithDictionary(a)), 0, {}},
         {"invalid deflate block type", Stored(1, {0x78, 0x9C, 0xFF, 0xFF, 0xFF}), 0, {}},
-        {"wrong marker, valid block", Concat({Compressed(a), Block(0x67, 1, (int32_t)Zlib(b).size(), Zlib(b))}), 0, a},
-        {"length 0, zlib, then a block", Concat({Compressed(a), Block(0x66, 1, 0, {}), Compressed(b)}), 1, a},
-        {"length 0, stored, then a block", Concat({Compressed(a), Block(0x66, 0, 0, {}), Compressed(b)}), 1, a},
-        {"header, then the end", Concat({Compressed(a), Block(0x66, 1, 100, {})}), 1, a},
-        {"payload cut short", Concat({Compressed(a), Block(0x66, 1, 100, Text(50, 5))}), 0, a},
-        {"length -1, more than a buffer after", Concat({Compressed(a), Block(0x66, 0, -1, Text(40000, 5))}), 0, a},
-        {"length INT32_MIN", Concat({Compressed(a), Block(0x66, 1, INT32_MIN, Zlib(b))}), 0, a},
+        {"wrong marker, valid block", Concat({Compressed(a), BlockBytes(0x67, 1, (int32_t)Zlib(b).size(), Zlib(b))}), 0, a},
+        {"length 0, zlib, then a block", Concat({Compressed(a), BlockBytes(0x66, 1, 0, {}), Compressed(b)}), 1, a},
+        {"length 0, stored, then a block", Concat({Compressed(a), BlockBytes(0x66, 0, 0, {}), Compressed(b)}), 1, a},
+        {"header, then the end", Concat({Compressed(a), BlockBytes(0x66, 1, 100, {})}), 1, a},
+        {"payload cut short", Concat({Compressed(a), BlockBytes(0x66, 1, 100, Text(50, 5))}), 0, a},
+        {"length -1, more than a buffer after", Concat({Compressed(a), BlockBytes(0x66, 0, -1, Text(40000, 5))}), 0, a},
+        {"length INT32_MIN", Concat({Compressed(a), BlockBytes(0x66, 1, INT32_MIN, Zlib(b))}), 0, a},
         {"5 bytes after a block", Concat({Compressed(a), {0x66, 0x01, 0x10, 0x00, 0x00}}), 0, a},
     };
     for (const Case& c : cases) {

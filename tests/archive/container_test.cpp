@@ -6,35 +6,15 @@
 
 namespace {
 
-// Copies text into a zeroed field, keeping its last byte a NUL.
-void SetField(char* field, const char* text)
+// The shared writer's header (closing when done) and piece, as bytes.
+Bytes HeaderBytes(uint32_t file_count, const char* setup, const char* title, const char* password)
 {
-    memcpy(field, text, std::min<size_t>(strlen(text), TEXT_FIELD_SIZE - 1));
+    return AsBytes(Header(file_count, 1, setup, title, password));
 }
 
-Bytes Header(uint32_t file_count, const char* setup, const char* title, const char* password)
+Bytes PieceBytes(uint32_t flags, const char* name, const Bytes& data)
 {
-    ArchiveHeader header = {};
-    header.file_count = file_count;
-    header.close_when_done = 1;
-    SetField(header.setup_program, setup);
-    SetField(header.title, title);
-    SetField(header.password, password);
-    Bytes raw(ARCHIVE_HEADER_SIZE);
-    EncodeArchiveHeader(&header, raw.data());
-    return raw;
-}
-
-// A record and its data.
-Bytes Piece(uint32_t flags, const char* name, const Bytes& data)
-{
-    EntryRecord record = {};
-    record.flags = flags;
-    record.size = (uint32_t)data.size();
-    SetField(record.name, name);
-    Bytes raw(ENTRY_RECORD_SIZE);
-    EncodeEntryRecord(&record, raw.data());
-    return Concat({raw, data});
+    return AsBytes(Piece(flags, name, AsText(data)));
 }
 
 Bytes Filled(size_t count, unsigned char value)
@@ -43,8 +23,8 @@ Bytes Filled(size_t count, unsigned char value)
 }
 
 const Bytes kImage = Filled(100, 'M');
-const Bytes kHeader = Header(1, "setup.exe", "Demo", "");
-const Bytes kSinglePiece = Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", {'h', 'e', 'l', 'l', 'o'});
+const Bytes kHeader = HeaderBytes(1, "setup.exe", "Demo", "");
+const Bytes kSinglePiece = PieceBytes(ENTRY_CREATE | ENTRY_LAST, "setup.exe", {'h', 'e', 'l', 'l', 'o'});
 
 // kHeader with the 48 bytes at offset filled with 'A', so no NUL is left.
 Bytes HeaderWithoutNul(size_t offset)
@@ -151,14 +131,14 @@ int CountPieces(SysFile file)
 TEST_F(ContainerTest, SignedExecutableEndsAtItsCertificateTable)
 {
     const Bytes pe32 = Image(0x10B), pe32_plus = Image(0x20B);
-    const Bytes two = Concat({kHeader, Piece(ENTRY_CREATE, "a", {'1'}), Piece(9, "setup.exe", {'2', '2'})});
+    const Bytes two = Concat({kHeader, PieceBytes(ENTRY_CREATE, "a", {'1'}), PieceBytes(9, "setup.exe", {'2', '2'})});
     const Bytes archive = Concat({pe32, two, Le32(384)});                // 384 + 152 + 57 + 58 + 4 = 655
     const Bytes archive64 = Concat({pe32_plus, two, Le32(384)});         // read as PE32+
     const Bytes aligned = Concat({pe32, two, Filled(1, 0), Le32(384)});  // 656: padded to 8
     // 53 bytes after the last piece: with the trailer they make a record.
     const Bytes crossing = Concat({pe32, two, Filled(53, 0), Le32(384)});
     // A table that holds what reads as a record, and one of the trailer's form.
-    const Bytes record_table = Piece(9, "x", {});
+    const Bytes record_table = PieceBytes(9, "x", {});
     const Bytes trailer_table = Concat({Filled(4, 0), Le32(384)});
     Bytes far_header = pe32;
     far_header[0x3D] = 0x10;  // the PE header named at 0x1040
@@ -213,7 +193,7 @@ TEST_F(ContainerTest, SignedExecutableEndsAtItsCertificateTable)
 
 TEST_F(ContainerTest, HeaderFieldsIgnoreBytesAfterNul)
 {
-    Bytes raw = Header(0x12345, "bin\\setup.exe", "Demo 1.0", "");
+    Bytes raw = HeaderBytes(0x12345, "bin\\setup.exe", "Demo 1.0", "");
     std::fill(raw.begin() + 105, raw.end(), 'Z');  // junk after the empty password
     SysFile file = OpenForReading(Write("archive.exe", Concat({kImage, raw, Le32(100)})));
     ArchiveHeader header;
@@ -228,7 +208,7 @@ TEST_F(ContainerTest, HeaderFieldsIgnoreBytesAfterNul)
 
 TEST_F(ContainerTest, ReadsRecordOnlyWhenWhole)
 {
-    Bytes long_name = Piece(ENTRY_CREATE, std::string(47, 'n').c_str(), {});
+    Bytes long_name = PieceBytes(ENTRY_CREATE, std::string(47, 'n').c_str(), {});
     Bytes no_nul = long_name;
     no_nul[8 + 47] = 'n';
     struct Case {
@@ -257,10 +237,10 @@ TEST_F(ContainerTest, ReadsRecordOnlyWhenWhole)
 TEST_F(ContainerTest, WalksFileSplitOverExecutableAndVolume)
 {
     Bytes first = Filled(300, 'a'), second = Filled(200, 'b');
-    Bytes executable = Concat({kImage, kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(100)});
-    Bytes pe = Concat({Image(0x10B), kHeader, Piece(ENTRY_CREATE, "data.bin", first), Le32(384)});
+    Bytes executable = Concat({kImage, kHeader, PieceBytes(ENTRY_CREATE, "data.bin", first), Le32(100)});
+    Bytes pe = Concat({Image(0x10B), kHeader, PieceBytes(ENTRY_CREATE, "data.bin", first), Le32(384)});
     // The table holds a piece: read as a record, it would stand in for the volume.
-    for (const Bytes& file : {executable, Signed(pe, Piece(ENTRY_APPEND | ENTRY_LAST, "data.bin", second))})
+    for (const Bytes& file : {executable, Signed(pe, PieceBytes(ENTRY_APPEND | ENTRY_LAST, "data.bin", second))})
         WalkSplitFile(file, first, second);
 }
 
@@ -270,7 +250,7 @@ void ContainerTest::WalkSplitFile(const Bytes& executable, const Bytes& first, c
     char volume_path[SYS_PATH_SIZE];
     ASSERT_TRUE(MakeVolumeName(archive_path.c_str(), 1, volume_path, sizeof volume_path));
     EXPECT_EQ(std::string(volume_path), PathOf("SETUP.E01"));
-    Write("SETUP.E01", Concat({Piece(ENTRY_APPEND | ENTRY_LAST, "data.bin", second), Filled(55, 0xEE)}));
+    Write("SETUP.E01", Concat({PieceBytes(ENTRY_APPEND | ENTRY_LAST, "data.bin", second), Filled(55, 0xEE)}));
 
     SysFile file = OpenForReading(archive_path);
     ArchiveHeader header;

@@ -1,4 +1,5 @@
-// A fresh directory per test, and whole-file helpers on byte vectors.
+// A fresh directory per test, and whole-file helpers on byte vectors; the
+// archive parts come from the shared writer, as bytes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/archive_writer.h"
 #include "tests/support/temp_dir.h"
 
 using Bytes = std::vector<unsigned char>;
@@ -36,6 +38,16 @@ inline Bytes Concat(std::initializer_list<Bytes> parts)
     for (const Bytes& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+inline Bytes AsBytes(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+inline std::string AsText(const Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
 }
 
 inline Bytes Le32(uint32_t value)

@@ -1,4 +1,4 @@
-#include "test_util.h"
+#include "tests/support/archive_writer.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/tree.h"
 

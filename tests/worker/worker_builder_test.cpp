@@ -9,7 +9,7 @@
 
 #include "extract/worker.h"
 #include "extract/commands.h"
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
 #include "tests/worker/worker_fixture.h"
 
 namespace fs = std::filesystem;

@@ -6,54 +6,12 @@
 
 #include "extract/worker.h"
 #include "extract/commands.h"
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
+#include "tests/worker/failure_cases.h"
 #include "tests/worker/worker_fixture.h"
 
 namespace fs = std::filesystem;
 using Log = std::vector<std::string>;
-
-// What the log holds after "busy+": the commands up to the box, then the
-// box, "busy-" and "close" follow.
-struct FailureCase {
-    const char* what;
-    std::string installer;
-    Log before_box;
-    int message;
-};
-
-static const Log kHeaderSeen{"total 1", "title t"};
-
-static Log Then(Log head, std::initializer_list<std::string> more)
-{
-    head.insert(head.end(), more);
-    return head;
-}
-
-static const FailureCase kFailures[] = {
-    {"trailer past the end", "MZ" + std::string("\x40\x42\x0f\x00", 4), {}, IDS_ERROR},
-    {"file shorter than the trailer", "MZ", {}, IDS_ERROR},
-    {"header cut short", "MZ" + Header(1, 1, "s", "t").substr(0, 100) + std::string("\x02\0\0\0", 4), {}, IDS_ERROR},
-    {"title without its NUL", Installer(Header(1, 1, "s", std::string(48, 't')), ""), {}, IDS_ERROR},
-    {"name without its NUL", Installer(Header(1, 1, "s", "t"), Piece(9, std::string(48, 'n'), "x")), kHeaderSeen,
-     IDS_ERROR},
-    {"piece data cut short", Installer(Header(1, 1, "s", "t"), PieceClaiming(9, "a", 100, "abc")),
-     Then(kHeaderSeen, {"show a"}), IDS_INCOMPLETE},
-    {"piece larger than the buffer", Installer(Header(1, 1, "s", "t"), PieceClaiming(9, "a", PIECE_SIZE_MAX + 1, "")),
-     kHeaderSeen, IDS_ERROR},
-    {"neither bit, no target", Installer(Header(1, 1, "s", "t"), Piece(ENTRY_LAST, "a", "abc")),
-     Then(kHeaderSeen, {"show a"}), IDS_ERROR},
-    {"neither bit, target exists", Installer(Header(1, 1, "s", "t"), Piece(1, "a", "abc") + Piece(ENTRY_LAST, "a", "d")),
-     Then(kHeaderSeen, {"show a", "show a"}), IDS_NO_SPACE},
-    {"block file not decodable", Installer(Header(1, 1, "s", "t"), Piece(9, "a.xxx", std::string("g\1\1\0\0\0x", 7))),
-     Then(kHeaderSeen, {"show a.xxx"}), IDS_NO_SPACE},
-    {"block file decoded when the next file starts",
-     Installer(Header(1, 1, "s", "t"), Piece(1, "a.xxx", "g") + Piece(9, "b", "x")),
-     Then(kHeaderSeen, {"show a.xxx", "show b"}), IDS_NO_SPACE},
-    {"target's directory two levels down", Installer(Header(1, 1, "s", "t"), Piece(9, "a\\b\\c", "x")), kHeaderSeen,
-     IDS_ERROR},
-    {"target is a directory", Installer(Header(1, 1, "s", "t"), Piece(1, "d\\f", "x") + Piece(9, "d", "x")),
-     Then(kHeaderSeen, {"show d\\f", "show d"}), IDS_ERROR},
-};
 
 class FailureTest : public WorkerTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -69,13 +27,6 @@ TEST_P(FailureTest, ShowsItsMessageAndCloses)
     EXPECT_FALSE(window.hidden);
 }
 
-// A case is known by its description, in failure messages and in the
-// test names that ctest shows; its bytes say nothing to a reader.
-static void PrintTo(const FailureCase& failure, std::ostream* out)
-{
-    *out << failure.what;
-}
-
 INSTANTIATE_TEST_SUITE_P(Worker, FailureTest, ::testing::ValuesIn(kFailures));
 
 // Names that would put a file outside the extraction directory: refused
@@ -84,7 +35,7 @@ class HostileNameTest : public WorkerTest, public ::testing::WithParamInterface<
 
 TEST_P(HostileNameTest, IsRefusedBeforeAnythingIsWritten)
 {
-    Run(Installer(Header(2, 1, "s", "t"), Piece(1, "inside\\ok", "x") + Piece(9, GetParam(), "evil")));
+    Run(HostileInstaller(GetParam()));
 
     EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show inside\\ok", ErrorBox(IDS_ERROR), "busy-", "close"}));
     for (const auto& entry : fs::recursive_directory_iterator(root_))
@@ -93,11 +44,7 @@ TEST_P(HostileNameTest, IsRefusedBeforeAnythingIsWritten)
     EXPECT_FALSE(fs::exists("/evil_dir"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Worker, HostileNameTest,
-                         ::testing::Values("..\\evil", "..\\..\\evil", "inside\\..\\..\\evil", "inside/../../evil",
-                                           ".. \\evil", "...\\evil", "\\evil", "/evil", "\\evil_dir\\x",
-                                           "\\\\server\\share\\evil", "C:evil", "C:\\evil", "inside\\evil:stream",
-                                           ".."));
+INSTANTIATE_TEST_SUITE_P(Worker, HostileNameTest, ::testing::ValuesIn(kHostileNames));
 
 TEST_F(WorkerTest, NamesWithDotsThatDoNotClimbAreWritten)
 {

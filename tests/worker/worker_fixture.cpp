@@ -11,7 +11,7 @@
 #include "extract/worker.h"
 #include "resources/texts.h"
 #include "extract/commands.h"
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 #include "extract/worker.h"
 #include "resources/texts.h"
 #include "extract/commands.h"
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
 #include "tests/worker/worker_fixture.h"
 
 using Log = std::vector<std::string>;

@@ -61,19 +61,22 @@ const char kListHelp[] =
     "size, name. The password is shown only with --show-password.\n";
 
 const char kVerifyHelp[] =
-    "usage: rozbal verify [-q] SETUP.EXE\n"
+    "usage: rozbal verify [-q] [--password TEXT] SETUP.EXE\n"
     "\n"
-    "Reads everything the installer would read, across volumes, decodes every\n"
-    "compressed file in memory and checks names, directories, pieces, the file\n"
-    "count and the setup program. Exits 0 when the installer would install\n"
-    "the archive, 2 with the volume, offset and piece of the first fault.\n";
+    "Runs the installer's own unpacking code on the archive, across volumes,\n"
+    "in a scratch directory, without starting anything, then checks names\n"
+    "Windows refuses or takes for one file, the file count and the setup\n"
+    "program. The password is checked only when given. Exits 0 when the\n"
+    "installer would install the archive, 2 with the volume, offset and piece\n"
+    "of the first fault.\n";
 
 const char kExtractHelp[] =
-    "usage: rozbal extract [-q] SETUP.EXE DIR\n"
+    "usage: rozbal extract [-q] [--password TEXT] SETUP.EXE DIR\n"
     "\n"
-    "Unpacks the archive into DIR (new or empty) as the installer would,\n"
-    "decoding compressed files, without starting anything. Names that would\n"
-    "reach outside DIR are refused.\n";
+    "Unpacks the archive into DIR (new or empty) with the installer's own\n"
+    "unpacking code, decoding compressed files, without starting anything.\n"
+    "Names that would reach outside DIR are refused; when the installer would\n"
+    "stop, DIR is left empty. An archive with a password needs --password.\n";
 
 // One option: whether it takes a value, and what to do with it.
 struct Option {
@@ -175,6 +178,7 @@ CommandLine ParseCommandLine(int argc, char** argv)
     ReadOptions& read = line.read;
     auto flag = [](bool& target) { return Option{false, [&target](const std::string&) { target = true; }}; };
     auto quiet = [&] { return Option{false, [&](const std::string&) { pack.quiet = read.quiet = true; }}; };
+    auto password = [&] { return Option{true, [&](const std::string& v) { read.password = v; }}; };
 
     if (line.command == "pack") {
         pack.threads = std::max(1u, std::thread::hardware_concurrency());
@@ -223,10 +227,12 @@ CommandLine ParseCommandLine(int argc, char** argv)
         Parse(argc, argv, {{"--show-password", flag(read.show_password)}}, operands, line.help);
         wanted = 1;
     } else if (line.command == "verify") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}}, operands, line.help);
+        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
+              line.help);
         wanted = 1;
     } else if (line.command == "extract") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}}, operands, line.help);
+        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
+              line.help);
         wanted = 2;
     } else {
         throw UsageError("unknown command '" + line.command + "'");

@@ -2,6 +2,7 @@
 // whatever reaches it into a message and the documented status.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -35,3 +36,10 @@ struct Interrupted : std::runtime_error {
 
 // "what: reason" with reason taken from errno.
 std::string SystemMessage(const std::string& what, int error);
+
+// Prints "rozbal: text" on stderr: notes and warnings that do not stop the run.
+void Note(const std::string& text);
+
+// Warns when files, the archive's file count, is more than the installer's
+// progress bar counts (it takes only the count's low 16 bits).
+void NoteFileCount(uint64_t files);

@@ -2,11 +2,14 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 struct ReadOptions {
     std::filesystem::path archive;
-    std::filesystem::path target;  // extract only
-    bool show_password = false;    // list only
+    std::filesystem::path target;         // extract only
+    bool show_password = false;           // list only
+    std::optional<std::string> password;  // verify and extract: typed at the prompt
     bool quiet = false;
 };
 
@@ -15,15 +18,18 @@ struct ReadOptions {
 // printing what could be read).
 void RunList(const ReadOptions& options);
 
-// Reads everything the installer would read, decodes every block file in
-// memory and replays what the installer does with each piece. Prints a
-// summary unless quiet; warnings go to stderr. Throws InputError naming the
-// volume, offset and piece when the installer would stop.
+// Runs the installer's own worker on the archive, in a scratch directory,
+// without pauses and without starting the setup program; the password
+// prompt gets options.password, or, without it, the archive's own. Then
+// checks what Windows would refuse or take for one file, the setup program
+// and the file count. Prints a summary unless quiet. Throws InputError
+// naming the volume, offset and piece, as far as they can be told, when
+// the installer would stop.
 void RunVerify(const ReadOptions& options);
 
-// Unpacks into options.target, which must be new or empty, as the
-// installer does: pieces written under their names (converted to UTF-8),
-// block files decoded and removed. Refuses, before writing it, every piece
-// the installer would refuse, so nothing lands outside the target. Runs
-// nothing. Throws InputError, UsageError (target not empty) or OutputError.
+// Runs the installer's worker as verify does, with options.target (new or
+// empty) as its temporary directory, then moves what it unpacked into the
+// target under UTF-8 names. Without options.password an archive that asks
+// for one is refused. Runs nothing. When the installer would stop, the
+// target is left empty. Throws InputError, UsageError (target not empty) or OutputError.
 void RunExtract(const ReadOptions& options);

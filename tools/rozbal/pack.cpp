@@ -29,11 +29,6 @@ constexpr size_t kCompressedChunk = 32 * BLOCK_PAYLOAD_MAX;  // whole blocks, so
 constexpr size_t kPlainChunk = 1 << 20;
 constexpr uint64_t kLargestExecutable = INT32_MAX;  // the installer seeks with signed 32-bit offsets
 
-void Note(const std::string& text)
-{
-    std::fprintf(stderr, "rozbal: %s\n", text.c_str());
-}
-
 volatile std::sig_atomic_t g_signal = 0;
 
 extern "C" void OnSignal(int number)
@@ -292,9 +287,7 @@ void RunPack(const PackOptions& options)
     TreeScan scan = ScanTree(options.tree, options.compress);
     for (const std::string& warning : scan.warnings)
         Note("warning: " + warning);
-    if (scan.files.size() > 0xFFFF)
-        Note("warning: " + std::to_string(scan.files.size()) +
-             " files: the installer's progress bar counts only the low 16 bits of the file count");
+    NoteFileCount(scan.files.size());
     ArchiveHeader header = MakeHeader(options, scan);
     std::vector<unsigned char> stub = ReadStub(FindStub(options.stub));
     LayoutLimits limits = MakeLimits(options.volume_size, stub.size());

@@ -2,7 +2,7 @@
 // against an in-memory reading of the same rules.
 #include "archive/block_decoder.h"
 #include "archive/format.h"
-#include "fuzz/archive/temp_input.h"
+#include "fuzz/temp_input.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -3,7 +3,7 @@
 // archive path for the volume name, checked against the naming rule.
 #include "archive/container.h"
 #include "archive/path.h"
-#include "fuzz/archive/temp_input.h"
+#include "fuzz/temp_input.h"
 
 #include <stdio.h>
 #include <stdlib.h>

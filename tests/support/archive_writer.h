@@ -1,4 +1,4 @@
-// Hand-made installers for the worker tests: any header, any records,
+// The one writer of test installers: any header, any records,
 // including the ones no builder writes (names that climb out, sizes that
 // lie, fields without their NUL).
 #pragma once
@@ -19,8 +19,17 @@ std::string Header(uint32_t file_count, uint32_t close_when_done, const std::str
 std::string Piece(uint32_t flags, const std::string& name, const std::string& data);
 std::string PieceClaiming(uint32_t flags, const std::string& name, uint32_t size, const std::string& data);
 
+// Deterministic bytes for file contents: text-like (compressible) or noise
+// (incompressible).
+std::string MakeData(size_t size, bool noise, unsigned seed = 1);
+
 // A stub, then header and pieces, then the trailer pointing at the header.
 std::string Installer(const std::string& header, const std::string& pieces);
+// The same with stub as the bytes before the archive.
+std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces);
+
+// One block: marker, method, the length field and the payload as given.
+std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload);
 
 // A block file of stored blocks, one per plain part.
 std::string StoredBlocks(const std::vector<std::string>& parts);

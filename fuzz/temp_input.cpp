@@ -1,4 +1,4 @@
-#include "fuzz/archive/temp_input.h"
+#include "fuzz/temp_input.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-#include "tests/worker/archive_maker.h"
+#include "tests/support/archive_writer.h"
 
 #include <string.h>
 
@@ -45,17 +45,37 @@ static std::string Le32(uint32_t value)
     return std::string((const char*)bytes, 4);
 }
 
+std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces)
+{
+    return stub + header + pieces + Le32((uint32_t)stub.size());
+}
+
 std::string Installer(const std::string& header, const std::string& pieces)
 {
-    const std::string stub = "MZ not really a program, only the bytes before the archive";
-    return stub + header + pieces + Le32((uint32_t)stub.size());
+    return InstallerWithStub("MZ not really a program, only the bytes before the archive", header, pieces);
+}
+
+std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload)
+{
+    return std::string{(char)marker, (char)method} + Le32((uint32_t)length) + payload;
 }
 
 std::string StoredBlocks(const std::vector<std::string>& parts)
 {
     std::string blocks;
     for (const std::string& part : parts)
-        blocks += std::string{(char)BLOCK_MARKER, 0} + Le32((uint32_t)part.size()) + part;
+        blocks += Block(BLOCK_MARKER, 0, (int32_t)part.size(), part);
     return blocks;
 }
 
+
+std::string MakeData(size_t size, bool noise, unsigned seed)
+{
+    std::string data(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; i++) {
+        state = state * 1664525u + 1013904223u;
+        data[i] = noise ? (char)(state >> 24) : "lorem ipsum dolor sit amet\n"[(state >> 28) + i % 11];
+    }
+    return data;
+}

@@ -1,0 +1,182 @@
+// What verify accepts: the installer's own worker runs each archive, and the
+// builder's checks come on top. Each case is a run of pieces; the header
+// counts their distinct names and starts the first one, and the last piece
+// ends the archive. Data is one byte per piece, a stored block for a block
+// file, so that the worker can decode it.
+#include "tools/rozbal/installer_run.h"
+
+#include "extract/helpers.h"
+#include "tests/support/archive_writer.h"
+#include "tools/rozbal/errors.h"
+#include "tools/rozbal/names.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Step {
+    uint32_t flags;
+    const char* name;
+    uint32_t size;  // 0: no data
+};
+
+std::string Pieces(const std::vector<Step>& steps)
+{
+    std::string pieces;
+    for (size_t i = 0; i < steps.size(); i++) {
+        const Step& s = steps[i];
+        uint32_t flags = s.flags | (i + 1 == steps.size() ? ENTRY_LAST : 0);
+        std::string data = !s.size               ? ""
+                           : IsBlockName(s.name) ? StoredBlocks({std::string(s.size, 'b')})
+                                                 : std::string(s.size, 'x');
+        pieces += Piece(flags, s.name, data);
+    }
+    return pieces;
+}
+
+size_t DistinctNames(const std::vector<Step>& steps)
+{
+    std::set<std::string> names;
+    for (const Step& s : steps)
+        names.insert(s.name);
+    return names.size();
+}
+
+class VerifyTest : public ::testing::Test {
+  protected:
+    // Runs installer through the worker; returns "" when verify accepts it,
+    // otherwise its message. files receives the names of the files the
+    // worker left (block files decoded), '\' between parts.
+    std::string Verify(const std::string& installer, std::set<std::string>* files = nullptr)
+    {
+        WriteFile(dir_ / "SETUP.EXE", installer);
+        fs::remove_all(dir_ / "temp");
+        fs::create_directory(dir_ / "temp");
+        RunOptions options;
+        options.archive = dir_ / "SETUP.EXE";
+        options.temp_dir = dir_ / "temp";
+        options.skip_password = true;
+        try {
+            InstallerRun run(options);
+            for (const auto& entry : fs::recursive_directory_iterator(run.Extracted()))
+                if (files && entry.is_regular_file()) {
+                    std::string name = fs::relative(entry.path(), run.Extracted()).string();
+                    std::replace(name.begin(), name.end(), '/', '\\');
+                    files->insert(name);
+                }
+        } catch (const InputError& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    std::string Replay(const std::vector<Step>& steps, std::set<std::string>* files = nullptr)
+    {
+        return Verify(Installer(Header(DistinctNames(steps), 1, steps[0].name, "t"), Pieces(steps)), files);
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(VerifyTest, WhatTheInstallerAccepts)
+{
+    struct Case {
+        std::vector<Step> steps;
+        const char* refusal;  // "piece N...: part of the reason", or "" when verify accepts
+    } cases[] = {
+        {{{9, "a", 1}}, ""},
+        {{{1, "a\\b", 1}}, ""},  // one level is created below the extraction directory
+        {{{1, "a\\b\\c", 1}},
+         "piece 1 (a\\b\\c): the installer refuses the piece before writing it: its directory"},
+        {{{1, "a\\x", 1}, {1, "a\\b\\c", 1}}, ""},
+        {{{1, "a\\b\\x", 1}, {1, "a", 1}}, "piece 1 (a\\b\\x): the installer refuses the piece"},
+        {{{1, "a", 1}, {1, "a\\b", 1}}, "piece 2 (a\\b): the installer refuses the piece before writing it"},
+        {{{1, "a\\b", 1}, {1, "A\\c", 1}}, ""},  // Windows names ignore case
+        {{{1, "a\\b", 1}, {1, "a", 1}},
+         "piece 2 (a): the installer cannot open the piece's file: the name is a directory"},
+        {{{2, "a", 1}},
+         "piece 1 (a): the installer cannot open the piece's file: the piece continues a file that does not"},
+        {{{1, "a", 1}, {2, "a", 5}, {3, "a", 5}}, ""},
+        {{{1, "a", 1}, {1, "b", 1}, {2, "a", 5}}, ""},  // the installer appends to any existing file
+        {{{0, "a", 0}},
+         "piece 1 (a): the installer cannot open the piece's file: a piece neither creating nor continuing"},
+        {{{1, "a", 0}, {0, "a", 0}}, ""},
+        {{{1, "a", 0}, {0, "a", 1}},
+         "piece 2 (a): a piece neither creating nor continuing a file carries data"},
+        {{{1, "..\\evil", 1}},
+         "piece 1 (..\\evil): the installer refuses the piece before writing it: the name is refused: it has "
+         "a '..' component"},
+        {{{1, "c:\\evil", 1}}, "the name is refused: it contains ':'"},
+        {{{1, "\\evil", 1}}, "the name is refused: it is rooted"},
+        {{{1, "\\\\host\\share\\x", 1}}, "the name is refused: it is rooted"},
+        {{{1, "Readme", 1}, {1, "README", 1}}, "differ only in letter case: on Windows they are one"},
+        {{{1, "x.xxx", 1}, {2, "x.xxx", 1}, {1, "y", 1}}, ""},
+        {{{1, "x.xxx", 1}, {1, "y", 1}, {2, "x.xxx", 1}},
+         "piece 3 (x.xxx): the installer cannot open the piece's file: the piece continues"},
+        {{{1, "d\\x.xxx", 1}, {1, "d\\x\\y", 1}}, "piece 2 (d\\x\\y): block file 'd\\x.xxx' does not decode"},
+        {{{1, "setup", 1}, {9, "CON", 1}}, "piece 2 (CON): the name is refused"},  // Windows opens the device
+    };
+    for (const Case& c : cases) {
+        std::string refusal = Replay(c.steps);
+        if (c.refusal[0] == 0)
+            EXPECT_EQ(refusal, "") << c.steps[0].name;
+        else
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.steps[0].name << " gave: " << refusal;
+    }
+}
+
+// The builder runs archives, never their programs: its link takes away the
+// worker's launch.
+TEST(Headless, StartsNoProgram)
+{
+    TempDir dir;
+    std::string marker = (dir / "ran").string();
+    EXPECT_EQ(RunAndWait(("/usr/bin/touch " + marker).c_str()), 0);
+    EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST_F(VerifyTest, BlockFilesAreDecodedWhenTheNextFileBegins)
+{
+    std::set<std::string> files;
+    EXPECT_EQ(
+        Replay({{1, "a.xxx", 9}, {2, "a.xxx", 9}, {1, "b.XXX", 9}, {1, "c", 9}, {1, "d.xxx", 9}}, &files),
+        "");
+    EXPECT_EQ(files, (std::set<std::string>{"a", "b", "c", "d"}));
+}
+
+TEST_F(VerifyTest, ChecksCountAndSetupProgram)
+{
+    struct Case {
+        std::vector<Step> steps;
+        uint32_t file_count;
+        const char* setup;
+        const char* refusal;
+    } cases[] = {
+        {{{1, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
+        {{{1, "setup.exe", 1}, {2, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
+        {{{1, "setup.exe", 1}, {9, "x", 1}},
+         3,
+         "setup.exe",
+         "the header counts 3 files, the archive holds 2"},
+        {{{1, "d\\setup.exe.xxx", 1}, {9, "x", 1}}, 2, "d\\setup.exe.xxx", ""},
+        {{{9, "d\\Setup.exe.xxx", 1}}, 1, "D\\SETUP.EXE.xxx", ""},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe /S", ""},
+        {{{9, "setup.exe", 1}}, 1, "install.exe", "the setup program 'install.exe' is not among"},
+        {{{9, "setup.exe.xxx", 1}}, 1, "setup.exe.xxx.xxx", "the setup program 'setup.exe.xxx' is not among"},
+        {{{9, "setup.exe", 1}}, 1, "", "the header names no setup program"},
+    };
+    for (const Case& c : cases) {
+        std::string refusal = Verify(Installer(Header(c.file_count, 1, c.setup, "t"), Pieces(c.steps)));
+        if (c.refusal[0] == 0)
+            EXPECT_EQ(refusal, "") << c.setup;
+        else
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.setup << " gave: " << refusal;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// The installer's worker without a window: the port of extract/port.h
+// answered on the worker's own thread, for the builder's verify and extract
+// and for the worker's fuzz target. The worker decides everything; this
+// only records what it showed and answers its questions.
+#pragma once
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+struct HeadlessOptions {
+    // What the password prompt gets: the text typed, or, when null, the
+    // archive's own password (the check cannot fail), or, when null and
+    // decline_password is set, a declined prompt.
+    const char* password = nullptr;
+    bool decline_password = false;
+};
+
+struct HeadlessRun {
+    int message = 0;           // IDS_ text of the error box; 0 when the worker went through
+    bool header_read = false;  // CMD_SET_TOTAL came
+    uint32_t file_count = 0;   // its argument
+    bool password_asked = false;
+    std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
+    std::string missing_volume;      // the volume the worker asked for, as it named it
+};
+
+// Runs ExtractWorker once on archive (the installer's file, at most 259
+// characters), with temp_dir as the temporary directory under which it makes
+// its extraction directory. Returns when the worker has ended. The worker
+// never starts the setup program: the window's CMD_HIDE is taken as a
+// cancel, which the worker checks before the launch, and the link leaves
+// SysRunAndWait unable to start anything. The volume question is
+// answered No. The extraction stays for the caller, who reads it at
+// g_extract_dir and ends with RemoveExtraction().
+HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options);

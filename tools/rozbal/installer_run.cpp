@@ -1,0 +1,214 @@
+#include "tools/rozbal/installer_run.h"
+
+#include "archive/format.h"
+#include "extract/commands.h"
+#include "extract/worker.h"
+#include "tools/rozbal/errors.h"
+#include "tools/rozbal/names.h"
+#include "tools/rozbal/reader.h"
+
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const std::string& cp1250)
+{
+    return "'" + DisplayText(cp1250) + "'";
+}
+
+// A worker path ('\' between the parts) as a path of this system.
+fs::path Native(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+// What the worker's messages mean, for the cases the archive cannot tell more.
+const char* Meaning(int message)
+{
+    switch (message) {
+    case IDS_INCOMPLETE: return "the installer finds a piece's data cut short";
+    case IDS_NO_SPACE: return "the installer cannot write a piece whole or decode a block file";
+    case IDS_BAD_PASSWORD: return "the password is wrong";
+    default: return "the installer stops with its general error";
+    }
+}
+
+// Piece `number` of the archive as the reader finds it. Returns false when
+// the archive ends before it; error receives the reader's complaint when it
+// fails on the way.
+bool Locate(const fs::path& archive, unsigned number, Piece& piece, std::string& error)
+{
+    try {
+        ArchiveReader reader(archive);
+        while (reader.Next(piece))
+            if (piece.number == number)
+                return true;
+    } catch (const InputError& e) {
+        error = e.what();
+    }
+    return false;
+}
+
+// RemoveExtraction, which moves the current directory, leaving it where it was.
+void RemoveExtractionHere()
+{
+    std::error_code ignored;
+    fs::path cwd = fs::current_path(ignored);
+    RemoveExtraction();
+    fs::current_path(cwd, ignored);
+}
+
+}  // namespace
+
+InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
+{
+    std::error_code ignored;
+    fs::path cwd = fs::current_path(ignored);
+    HeadlessOptions headless;
+    headless.password = options.password;
+    headless.decline_password = !options.skip_password;
+    std::string archive = fs::absolute(options.archive).string();
+    std::string temp = fs::absolute(options.temp_dir).string();
+    HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
+    fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
+    extracted_ = Native(g_extract_dir);
+    setup_ = g_setup_program;
+    if (IsBlockName(setup_))
+        setup_ = PlainName(setup_);
+    try {
+        if (run.message)
+            throw InputError(Explain(run));
+        CheckArchive();
+        CheckTree();
+    } catch (...) {
+        RemoveExtractionHere();
+        throw;
+    }
+}
+
+InstallerRun::~InstallerRun()
+{
+    RemoveExtractionHere();
+}
+
+// Where the worker stopped: the pieces it showed, and whether it had done
+// with the last of them (the previous target moves on only then), tell
+// which piece it was at; the reader says where that piece lies and finds
+// the faults of the archive's structure.
+std::string InstallerRun::Explain(const HeadlessRun& run) const
+{
+    std::string archive = options_.archive.string();
+    if (run.message == IDS_BAD_PASSWORD)
+        return archive + ": " +
+               (options_.password ? "the password given is not the archive's"
+                                  : "the archive asks for a password: give it with --password");
+    if (!run.missing_volume.empty())
+        return "missing volume " +
+               (options_.archive.parent_path() / fs::path(run.missing_volume).filename()).string() +
+               ": the archive goes on after piece " + std::to_string(run.shown.size());
+    size_t shown = run.shown.size();
+    bool done = shown > 0 && std::string(g_prev_target) == std::string(g_extract_dir) + run.shown.back();
+    unsigned at = static_cast<unsigned>(run.message == IDS_ERROR && (shown == 0 || done) ? shown + 1 : shown);
+    Piece piece;
+    std::string error;
+    bool found = at > 0 && Locate(options_.archive, at, piece, error);
+    if (!error.empty())
+        return error;
+    if (!run.header_read)
+        return archive + ": the installer cannot read it, or cannot make its extraction directory in " +
+               options_.temp_dir.string();
+    if (!found)
+        return at > shown
+                   ? archive + ": the setup program's path is longer than the installer's 259 characters"
+                   : archive + ": " + Meaning(run.message);
+    std::string where = ArchiveReader::Where(piece);
+    const EntryRecord& record = piece.record;
+    bool neither = !(record.flags & (ENTRY_CREATE | ENTRY_APPEND));
+    if (run.message == IDS_ERROR && at > shown) {
+        std::string why = CheckArchiveName(record.name);
+        return where + ": the installer refuses the piece before writing it: " +
+               (!why.empty() ? "the name is refused: " + why
+                             : "its directory cannot be made (one level per piece, below an existing one) "
+                               "or its path is longer than 259 characters");
+    }
+    if (run.message == IDS_ERROR)
+        return where + ": the installer cannot open the piece's file" +
+               (neither ? ": a piece neither creating nor continuing a file needs one that exists"
+                : (record.flags & ENTRY_APPEND) ? ": the piece continues a file that does not exist"
+                                                : ": the name is a directory");
+    if (run.message == IDS_NO_SPACE) {
+        if (neither && record.size > 0)
+            return where + ": a piece neither creating nor continuing a file carries data: the write fails";
+        std::string previous = g_prev_target;
+        std::string block = previous.substr(std::min(previous.size(), std::strlen(g_extract_dir)));
+        if (IsBlockName(block) && fs::exists(Native(previous)))
+            return where + ": block file " + Quoted(block) + " does not decode";
+    }
+    return where + ": " + Meaning(run.message);
+}
+
+// Names the installer writes but Windows refuses, and the file count.
+void InstallerRun::CheckArchive()
+{
+    ArchiveReader reader(options_.archive);
+    std::set<std::string> names;
+    Piece piece;
+    while (reader.Next(piece)) {
+        std::string why = CheckArchiveName(piece.record.name);
+        if (!why.empty())
+            throw InputError(ArchiveReader::Where(piece) + ": the name is refused: " + why);
+        names.insert(piece.record.name);
+        totals_.pieces++;
+        totals_.volumes = piece.volume + 1;
+        totals_.stored += piece.record.size;
+    }
+    totals_.files = names.size();
+    uint32_t count = reader.Header().file_count;
+    NoteFileCount(count);
+    if (count != names.size())
+        throw InputError(options_.archive.string() + ": the header counts " + std::to_string(count) +
+                         " files, the archive holds " + std::to_string(names.size()));
+}
+
+// Names that are one file on Windows, and the setup program among the files.
+void InstallerRun::CheckTree()
+{
+    std::map<std::string, std::pair<std::string, bool>> seen;  // by FoldCase'd name: name, is a file
+    for (const auto& entry : fs::recursive_directory_iterator(extracted_)) {
+        std::string name = fs::relative(entry.path(), extracted_).string();
+        for (char& c : name)
+            if (c == '/')
+                c = '\\';
+        bool is_file = entry.is_regular_file();
+        auto [it, added] = seen.emplace(FoldCase(name), std::make_pair(name, is_file));
+        // Two directories of one name are one directory there, and harmless.
+        if (!added && (is_file || it->second.second))
+            throw InputError(options_.archive.string() + ": " + Quoted(name) + " and " +
+                             Quoted(it->second.first) +
+                             " differ only in letter case: on Windows they are one");
+        if (is_file)
+            totals_.installed += entry.file_size();
+    }
+    auto holds_file = [&seen](const std::string& name) {
+        auto it = seen.find(FoldCase(name));
+        return it != seen.end() && it->second.second;
+    };
+    // The system takes the program's path from the command line: the whole
+    // of it, or a part before a space.
+    bool found = holds_file(setup_);
+    for (size_t space = setup_.find(' '); !found && space != std::string::npos;
+         space = setup_.find(' ', space + 1))
+        found = holds_file(setup_.substr(0, space));
+    if (setup_.empty())
+        throw InputError(options_.archive.string() + ": the header names no setup program");
+    if (!found)
+        throw InputError(options_.archive.string() + ": the setup program " + Quoted(setup_) +
+                         " is not among the archive's files");
+}

@@ -55,7 +55,7 @@ TEST(InstallModel, WhatTheInstallerAccepts)
         {{{0, "a", 0}}, "0: a piece neither creating nor continuing a file names a file that does not exist"},
         {{{1, "a", 0}, {0, "a", 0}}, ""},
         {{{1, "a", 0}, {0, "a", 1}}, "1: a piece neither creating nor continuing a file carries data"},
-        {{{1, "..\\evil", 1}}, "0: the name is refused: it has a '..' component"},
+        {{{1, "..\\evil", 1}}, "0: the name is refused: it has a '..' component, or one that begins with two dots"},
         {{{1, "c:\\evil", 1}}, "0: the name is refused: it contains ':'"},
         {{{1, "\\evil", 1}}, "0: the name is refused: it is rooted"},
         {{{1, "\\\\host\\share\\x", 1}}, "0: the name is refused: it is rooted"},

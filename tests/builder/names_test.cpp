@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/entry_names.h"
+
 namespace {
 
 TEST(Names, ArchiveNameRules)
@@ -12,7 +14,7 @@ TEST(Names, ArchiveNameRules)
     } cases[] = {
         {"setup.exe", ""},
         {"a\\b\\c.txt", ""},
-        {"..foo", ""},
+        {"..foo", "'..'"},
         {"a.b.c", ""},
         {"\xF8\xEDli\x9A.txt", ""},  // code page 1250 letters
         {"console.txt", ""},
@@ -28,7 +30,7 @@ TEST(Names, ArchiveNameRules)
         {"..\\a", "'..'"},
         {"a\\..\\b", "'..'"},
         {"a/../b", "'..'"},
-        {".\\a", "'.'"},
+        {".\\a", "dot or a space"},
         {"a?b", "character"},
         {"a\x01", "character"},
         {"a|b", "character"},
@@ -48,6 +50,38 @@ TEST(Names, ArchiveNameRules)
             EXPECT_EQ(why, "") << c.name;
         else
             EXPECT_NE(why.find(c.refusal), std::string::npos) << c.name << " gave: " << why;
+    }
+}
+
+// The installer's name rule, as the builder applies it to every name it
+// packs, verifies or extracts.
+TEST(Names, FollowTheInstallersRule)
+{
+    for (const EntryNameCase& c : kEntryNames)
+        EXPECT_EQ(CheckArchiveName(c.name).empty(), c.fault == NAME_SAFE) << '"' << c.name << '"';
+}
+
+TEST(Names, SetupFieldRules)
+{
+    struct Case {
+        const char* field;
+        const char* refusal;  // a part of the reason, or "" when accepted
+    } cases[] = {
+        {"setup.exe", ""},
+        {"setup.exe /S ..\\x", ""},
+        {"my setup.exe", ""},
+        {"", "no setup program"},
+        {"..\\..\\x.exe", "'..'"},
+        {"C:\\x.exe", "':'"},
+        {"\\x.exe /S", "rooted"},
+        {"con x.exe", "device"},
+    };
+    for (const Case& c : cases) {
+        std::string why = CheckSetupField(c.field);
+        if (c.refusal[0] == 0)
+            EXPECT_EQ(why, "") << c.field;
+        else
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.field << " gave: " << why;
     }
 }
 

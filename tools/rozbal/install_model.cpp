@@ -114,8 +114,9 @@ ModelStep InstallModel::Finish(const ArchiveHeader& header)
                        " files, the archive holds " + std::to_string(names_.size());
         return step;
     }
-    // The installer drops ".xxx" and lets the system take the program's
-    // path from the command line: the whole of it, or a part before a space.
+    // The installer drops ".xxx" and takes the program from the field as a
+    // search would, inside the extraction directory only: the first part
+    // before a space, or else the whole, that is a file.
     std::string command = header.setup_program;
     if (IsBlockName(command))
         command = PlainName(command);
@@ -123,8 +124,9 @@ ModelStep InstallModel::Finish(const ArchiveHeader& header)
     for (size_t space = command.find(' '); !found && space != std::string::npos;
          space = command.find(' ', space + 1))
         found = Is(command.substr(0, space), FILE);
-    if (command.empty())
-        step.refusal = "the header names no setup program";
+    std::string why = CheckSetupField(header.setup_program);
+    if (!why.empty())
+        step.refusal = why;
     else if (!found)
         step.refusal = "the setup program " + Quoted(command) + " is not among the archive's files";
     return step;

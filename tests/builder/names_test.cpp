@@ -6,12 +6,26 @@
 
 namespace {
 
+struct RefusalCase {
+    const char* text;
+    const char* refusal;  // a part of the reason, or "" when accepted
+};
+
+// Runs check on every case's text and compares with its refusal.
+void ExpectRefusals(std::string (*check)(const std::string&), std::initializer_list<RefusalCase> cases)
+{
+    for (const RefusalCase& c : cases) {
+        std::string why = check(c.text);
+        if (c.refusal[0] == 0)
+            EXPECT_EQ(why, "") << c.text;
+        else
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.text << " gave: " << why;
+    }
+}
+
 TEST(Names, ArchiveNameRules)
 {
-    struct Case {
-        const char* name;
-        const char* refusal;  // a part of the reason, or "" when accepted
-    } cases[] = {
+    ExpectRefusals(CheckArchiveName, {
         {"setup.exe", ""},
         {"a\\b\\c.txt", ""},
         {"..foo", "'..'"},
@@ -43,14 +57,7 @@ TEST(Names, ArchiveNameRules)
         {"aux .txt", "device"},
         {"12345678901234567890123456789012345678901234567", ""},
         {"123456789012345678901234567890123456789012345678", "48 bytes"},
-    };
-    for (const Case& c : cases) {
-        std::string why = CheckArchiveName(c.name);
-        if (c.refusal[0] == 0)
-            EXPECT_EQ(why, "") << c.name;
-        else
-            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.name << " gave: " << why;
-    }
+    });
 }
 
 // The installer's name rule, as the builder applies it to every name it
@@ -63,10 +70,7 @@ TEST(Names, FollowTheInstallersRule)
 
 TEST(Names, SetupFieldRules)
 {
-    struct Case {
-        const char* field;
-        const char* refusal;  // a part of the reason, or "" when accepted
-    } cases[] = {
+    ExpectRefusals(CheckSetupField, {
         {"setup.exe", ""},
         {"setup.exe /S ..\\x", ""},
         {"my setup.exe", ""},
@@ -75,14 +79,7 @@ TEST(Names, SetupFieldRules)
         {"C:\\x.exe", "':'"},
         {"\\x.exe /S", "rooted"},
         {"con x.exe", "device"},
-    };
-    for (const Case& c : cases) {
-        std::string why = CheckSetupField(c.field);
-        if (c.refusal[0] == 0)
-            EXPECT_EQ(why, "") << c.field;
-        else
-            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.field << " gave: " << why;
-    }
+    });
 }
 
 TEST(Names, Cp1250RoundTrip)

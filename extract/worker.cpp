@@ -148,9 +148,10 @@ static int NextVolume(void)
 }
 
 // Names and creates the extraction directory after a new reserve file in
-// the temporary directory, and hands both names to the window. The directory
-// must be new: one that is already there may hold anything, and the window
-// deletes it at the end.
+// the temporary directory, and hands both names to the window: they are
+// written inside this step, and the window reads them only once it has
+// taken the extraction over. The directory must be new: one that is already
+// there may hold anything, and the window deletes it at the end.
 static int CreateExtractionDirectory(void)
 {
     char temp[SYS_PATH_SIZE], reserve[SYS_PATH_SIZE];

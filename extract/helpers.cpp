@@ -44,6 +44,30 @@ int CopyPath(char* buffer, const char* text)
     return (int)length;
 }
 
+int IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// What follows program at the start of command_line (quoted or not) and the
+// blanks after it; null when command_line does not begin with program.
+const char* ArgumentsAfter(const char* program, const char* command_line)
+{
+    size_t length = strlen(program);
+    const char* at = command_line;
+    if (at[0] == '"' && strncmp(at + 1, program, length) == 0 && at[length + 1] == '"')
+        at += length + 2;
+    else if (strncmp(at, program, length) == 0)
+        at += length;
+    else
+        return NULL;
+    if (*at && !IsBlank(*at))
+        return NULL;
+    while (IsBlank(*at))
+        at++;
+    return at;
+}
+
 }  // namespace
 
 // A name with neither drive nor directory lies in the current directory,
@@ -78,11 +102,20 @@ void RemoveDirectoryTree(const char* path)
     SysDeleteTree(copy);
 }
 
-// CreateProcessA may write into the command line, so it gets a copy.
-int RunAndWait(const char* command_line)
+// CreateProcessA may write into the command line, so it gets a copy; the
+// arguments are read from the caller's text.
+int RunAndWait(const char* program, const char* command_line)
 {
     char copy[SYS_PATH_SIZE];
-    if (CopyPath(copy, command_line) < 0)
+    SysProcess process;
+    const char* arguments = ArgumentsAfter(program, command_line);
+    if (!arguments || CopyPath(copy, command_line) < 0)
         return 0;
-    return SysRunAndWait(copy);
+    int started = SysStartProcess(program, copy, arguments, &process);
+    if (started == SYS_START_NEEDS_ELEVATION)
+        started = SysStartElevated(program, arguments, &process);
+    if (started != SYS_STARTED)
+        return 0;
+    SysWaitProcess(process);
+    return 1;
 }

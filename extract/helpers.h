@@ -19,7 +19,12 @@ int EnsureDirectory(const char* path);
 // longer than a path can be.
 void RemoveDirectoryTree(const char* path);
 
-// Starts command_line (program path, then any arguments) and waits for it to
-// end. Returns non-zero when it started, 0 at once when it could not or when
-// command_line is longer than a path can be.
-int RunAndWait(const char* command_line);
+// Starts program, a full path that no search is made for, with command_line
+// as the text it gets, and waits for it to end. command_line must begin with
+// program's text, in double quotes or not; what follows are the arguments.
+// When the system will run the program only as administrator, it is started
+// again that way, the system asking the user. Returns non-zero when it
+// started (after it has ended); 0 at once when it could not start, when the
+// user declined, when command_line does not begin with program and when it
+// is longer than a path can be.
+int RunAndWait(const char* program, const char* command_line);

@@ -1,6 +1,9 @@
 // The extraction worker: one run from the fresh extraction directory to the
 // finished setup program. Every failure on the way leaves through Stop(),
-// which shows the message recorded by Fail() and closes the window.
+// which shows the message recorded by Fail() and closes the window. Whatever
+// touches the temporary directory runs as a step inside the extraction
+// (InExtraction), so that the window can take the extraction over at any
+// time and remove it, and the worker then stops rather than write anywhere.
 #include "extract/worker.h"
 
 #include <stdlib.h>
@@ -8,24 +11,32 @@
 
 #include "archive/block_decoder.h"
 #include "archive/container.h"
+#include "archive/entry_name.h"
 #include "extract/helpers.h"
 #include "extract/commands.h"
 
-static WindowRef g_progress;             // read once from the start parameter
-static int g_message;                    // IDS_ text of the failure that stops the run
-static unsigned char* g_piece;           // PIECE_SIZE_MAX bytes
-static SysFile g_archive = SYS_NO_FILE;  // the archive file or the current volume
-static unsigned g_volume;                // number of the next volume file
-static ArchiveHeader g_header;
-static EntryRecord g_record;
-static char g_target[SYS_PATH_SIZE];
-static char g_command_line[SYS_PATH_SIZE];
-static char g_extension[PART_SIZE];  // SplitPath's part, scratch
+// Everything one run keeps; ExtractWorker resets it at its start.
+struct WorkerRun {
+    WindowRef progress;             // read once from the start parameter
+    int message;                    // IDS_ text of the failure that stops the run
+    unsigned char* piece;           // PIECE_SIZE_MAX bytes
+    SysFile archive = SYS_NO_FILE;  // the archive file or the current volume
+    unsigned volume;                // number of the next volume file
+    ArchiveHeader header;
+    EntryRecord record;
+    char directory[SYS_PATH_SIZE];  // the extraction directory: the worker's own copy
+    char target[SYS_PATH_SIZE];
+    char command_line[SYS_PATH_SIZE];  // the directory, then the setup program field
+    char program[SYS_PATH_SIZE];       // the setup program's full path
+    char extension[PART_SIZE];         // SplitPath's part, scratch
+};
+
+static WorkerRun g_run;
 
 // Records why the run stops. Returns 0, the failure result of every step.
 static int Fail(int message)
 {
-    g_message = message;
+    g_run.message = message;
     return 0;
 }
 
@@ -45,8 +56,8 @@ static int JoinPath(char* out, const char* first, const char* second)
 // ASCII case folding.
 static int ExtensionIs(const char* path, const char* extension)
 {
-    SplitPath(path, 0, 0, 0, g_extension);
-    return EqualNoCase(g_extension, extension);
+    SplitPath(path, 0, 0, 0, g_run.extension);
+    return EqualNoCase(g_run.extension, extension);
 }
 
 // Cuts the extension off path in place: what is left is drive, directory
@@ -54,40 +65,19 @@ static int ExtensionIs(const char* path, const char* extension)
 // stays right when SplitPath had to shorten a part.
 static void DropExtension(char* path)
 {
-    SplitPath(path, 0, 0, 0, g_extension);
-    path[strlen(path) - strlen(g_extension)] = 0;
+    SplitPath(path, 0, 0, 0, g_run.extension);
+    path[strlen(path) - strlen(g_run.extension)] = 0;
 }
 
-// Non-zero when component (length bytes) is only dots and blanks with at
-// least two dots: "..", and the forms such as ".. " or "..." that Windows
-// trims down to it.
-static int ClimbsUp(const char* component, size_t length)
+// Runs step, a part of the run that touches the temporary directory, unless
+// the window has taken the extraction over: the run then stops there.
+static int InExtraction(int (*step)(void))
 {
-    size_t dots = 0;
-    for (size_t i = 0; i < length; i++) {
-        if (component[i] == '.')
-            dots++;
-        else if (component[i] != ' ')
-            return 0;
-    }
-    return dots >= 2;
-}
-
-// Non-zero when name, put after the extraction directory, names a file
-// inside it: not rooted (a leading separator, which also covers UNC paths),
-// no drive or alternate stream (no ':' anywhere), no climbing component.
-static int StaysInside(const char* name)
-{
-    if (name[0] == '\\' || name[0] == '/' || strchr(name, ':'))
-        return 0;
-    for (;;) {
-        size_t length = strcspn(name, "\\/");
-        if (ClimbsUp(name, length))
-            return 0;
-        if (name[length] == 0)
-            return 1;
-        name += length + 1;
-    }
+    if (!EnterExtraction())
+        return Fail(IDS_ERROR);
+    int done = step();
+    LeaveExtraction();
+    return done;
 }
 
 // Loads text id into buffer (TEXT_SIZE bytes); a text that cannot be
@@ -105,7 +95,7 @@ static void ShowError(int message)
     char text[TEXT_SIZE], caption[TEXT_SIZE];
     Load(message, text);
     Load(IDS_CAPTION, caption);
-    ShowMessageBox(g_progress, text, caption, BOX_ERROR);
+    ShowMessageBox(g_run.progress, text, caption, BOX_ERROR);
 }
 
 // Writes format into out (TEXT_SIZE bytes) with path in place of its first
@@ -136,7 +126,7 @@ static SysFile OpenVolume(const char* name)
         Load(IDS_NEXT_VOLUME, format);
         Load(IDS_CAPTION, caption);
         FormatWithPath(question, format, name);
-        if (ShowMessageBox(g_progress, question, caption, BOX_QUESTION) != ANSWER_YES)
+        if (ShowMessageBox(g_run.progress, question, caption, BOX_QUESTION) != ANSWER_YES)
             break;
     }
     return file;
@@ -147,26 +137,27 @@ static SysFile OpenVolume(const char* name)
 static int NextVolume(void)
 {
     char name[SYS_PATH_SIZE];
-    SysClose(g_archive);
-    g_archive = SYS_NO_FILE;
-    if (!MakeVolumeName(g_archive_path, g_volume++, name, sizeof name))
+    SysClose(g_run.archive);
+    g_run.archive = SYS_NO_FILE;
+    if (!MakeVolumeName(g_archive_path, g_run.volume++, name, sizeof name))
         return Fail(IDS_ERROR);
-    g_archive = OpenVolume(name);
-    if (g_archive == SYS_NO_FILE || ReadEntryRecord(g_archive, &g_record) != RECORD_READ)
+    g_run.archive = OpenVolume(name);
+    if (g_run.archive == SYS_NO_FILE || ReadEntryRecord(g_run.archive, &g_run.record) != RECORD_READ)
         return Fail(IDS_ERROR);
     return 1;
 }
 
 // Names and creates the extraction directory after a new reserve file in
-// the temporary directory. The directory must be new: one that is already
+// the temporary directory, and hands both names to the window: they are
+// written inside this step, and the window reads them only once it has
+// taken the extraction over. The directory must be new: one that is already
 // there may hold anything, and the window deletes it at the end.
 static int CreateExtractionDirectory(void)
 {
-    char temp[SYS_PATH_SIZE], reserve[SYS_PATH_SIZE], directory[SYS_PATH_SIZE];
+    char temp[SYS_PATH_SIZE], reserve[SYS_PATH_SIZE];
+    char* directory = g_run.directory;
     if (!SysGetTempPath(temp, sizeof temp) || !SysGetTempFileName(temp, "~kw", reserve))
         return Fail(IDS_ERROR);
-    // The window may read the name at any time (end of session): it gets
-    // the whole name of a file that exists, never one half written.
     memcpy(g_reserve_file, reserve, SYS_PATH_SIZE);
     memcpy(directory, reserve, SYS_PATH_SIZE);
     DropExtension(directory);
@@ -178,7 +169,7 @@ static int CreateExtractionDirectory(void)
     if (!SysCreateDirectory(directory))
         return Fail(IDS_ERROR);
     // Only now is it ours to remove.
-    memcpy(g_extract_dir, directory, sizeof directory);
+    memcpy(g_extract_dir, directory, SYS_PATH_SIZE);
     return 1;
 }
 
@@ -186,43 +177,56 @@ static int CreateExtractionDirectory(void)
 static int CheckPassword(void)
 {
     char typed[TEXT_FIELD_SIZE] = "";
-    if (g_password[0] == 0)
+    if (g_run.header.password[0] == 0)
         return 1;
-    if (AskPassword(g_progress, typed) != 1)
+    if (AskPassword(g_run.progress, typed) != 1)
         return Fail(IDS_BAD_PASSWORD);
     typed[TEXT_FIELD_SIZE - 1] = 0;
-    return EqualNoCase(typed, g_password) ? 1 : Fail(IDS_BAD_PASSWORD);
+    return EqualNoCase(typed, g_run.header.password) ? 1 : Fail(IDS_BAD_PASSWORD);
+}
+
+// Non-zero when the setup program field's first part, up to its first
+// blank, passes the name rule. Every part that Launch may take as the
+// program begins with it; Launch checks the one it takes in full.
+static int SetupProgramStaysInside(void)
+{
+    char first[TEXT_FIELD_SIZE];
+    size_t length = strcspn(g_run.header.setup_program, " \t");
+    memcpy(first, g_run.header.setup_program, length);
+    first[length] = 0;
+    return IsSafeEntryName(first);
 }
 
 // Prepares the run: buffer, extraction directory, archive header, window
 // title and total, password.
 static int Start(void)
 {
-    g_piece = (unsigned char*)malloc(PIECE_SIZE_MAX);
-    if (!g_piece || !CreateExtractionDirectory())
+    g_run.piece = (unsigned char*)malloc(PIECE_SIZE_MAX);
+    if (!g_run.piece || !InExtraction(CreateExtractionDirectory))
         return Fail(IDS_ERROR);
-    g_archive = SysOpenFile(g_archive_path, SYS_OPEN_READ);
-    if (g_archive == SYS_NO_FILE || !ReadArchiveHeader(g_archive, &g_header))
+    g_run.archive = SysOpenFile(g_archive_path, SYS_OPEN_READ);
+    if (g_run.archive == SYS_NO_FILE || !ReadArchiveHeader(g_run.archive, &g_run.header))
         return Fail(IDS_ERROR);
-    SendCommand(g_progress, CMD_SET_TOTAL, (intptr_t)g_header.file_count);
-    memcpy(g_setup_program, g_header.setup_program, TEXT_FIELD_SIZE);
-    SendCommand(g_progress, CMD_SET_TITLE, (intptr_t)g_header.title);
-    memcpy(g_password, g_header.password, TEXT_FIELD_SIZE);
+    SendCommand(g_run.progress, CMD_SET_TOTAL, (intptr_t)g_run.header.file_count);
+    SendCommand(g_run.progress, CMD_SET_TITLE, (intptr_t)g_run.header.title);
+    if (!SetupProgramStaysInside())
+        return Fail(IDS_ERROR);
     return CheckPassword();
 }
 
-// Decodes path into the same path without ".xxx" and deletes it, when it is
-// a block file; other paths, and the empty one, are left alone.
-static int DecodeIfBlockFile(const char* path)
+// Decodes the previous target into the same path without ".xxx" and deletes
+// it, when it is a block file; other paths, and the empty one, are left
+// alone.
+static int DecodePrevious(void)
 {
     char plain[SYS_PATH_SIZE];
-    if (!ExtensionIs(path, ".xxx"))
+    if (!ExtensionIs(g_prev_target, ".xxx"))
         return 1;
-    memcpy(plain, path, SYS_PATH_SIZE);
+    memcpy(plain, g_prev_target, SYS_PATH_SIZE);
     DropExtension(plain);
-    if (!DecodeBlockFile(path, plain))
+    if (!DecodeBlockFile(g_prev_target, plain))
         return Fail(IDS_NO_SPACE);
-    SysDeleteFile(path);
+    SysDeleteFile(g_prev_target);
     return 1;
 }
 
@@ -230,34 +234,46 @@ static int DecodeIfBlockFile(const char* path)
 // neither opens the target read-only.
 static int OpenMode(void)
 {
-    if (g_record.flags & ENTRY_APPEND)
+    if (g_run.record.flags & ENTRY_APPEND)
         return SYS_OPEN_UPDATE;
-    return (g_record.flags & ENTRY_CREATE) ? SYS_OPEN_CREATE : SYS_OPEN_READ;
+    return (g_run.record.flags & ENTRY_CREATE) ? SYS_OPEN_CREATE : SYS_OPEN_READ;
 }
 
-// Writes the current record's piece to its target. A name that would land
-// outside the extraction directory, a path that does not fit and a piece
-// larger than the buffer are refused before anything is touched.
-static int WritePiece(void)
+static int MakeTargetDirectory(void)
 {
-    if (!StaysInside(g_record.name) || g_record.size > PIECE_SIZE_MAX ||
-        !JoinPath(g_target, g_extract_dir, g_record.name) || !EnsureDirectory(g_target))
-        return Fail(IDS_ERROR);
-    SendCommand(g_progress, CMD_SHOW_FILE, (intptr_t)g_record.name);
-    SysSleep(100);
-    SysFile target = SysOpenFile(g_target, OpenMode());
+    return EnsureDirectory(g_run.target) ? 1 : Fail(IDS_ERROR);
+}
+
+// Writes the current record's piece to its target.
+static int WriteTarget(void)
+{
+    SysFile target = SysOpenFile(g_run.target, OpenMode());
     if (target == SYS_NO_FILE)
         return Fail(IDS_ERROR);
     int message = 0;
     // A failed seek would put the piece over the start of the file.
-    if ((g_record.flags & ENTRY_APPEND) && SysSeek(target, 0, SYS_SEEK_END) < 0)
+    if ((g_run.record.flags & ENTRY_APPEND) && SysSeek(target, 0, SYS_SEEK_END) < 0)
         message = IDS_ERROR;
-    else if (!ReadPieceData(g_archive, g_piece, g_record.size))
+    else if (!ReadPieceData(g_run.archive, g_run.piece, g_run.record.size))
         message = IDS_INCOMPLETE;
-    else if (SysWrite(target, g_piece, g_record.size) != g_record.size)
+    else if (SysWrite(target, g_run.piece, g_run.record.size) != g_run.record.size)
         message = IDS_NO_SPACE;
     SysClose(target);
     return message ? Fail(message) : 1;
+}
+
+// Writes the current record's piece. A name that the name rule refuses, a
+// path that does not fit and a piece larger than the buffer are refused
+// before anything is touched. The window is told outside the steps: a step
+// never waits for the window.
+static int WritePiece(void)
+{
+    if (!IsSafeEntryName(g_run.record.name) || g_run.record.size > PIECE_SIZE_MAX ||
+        !JoinPath(g_run.target, g_run.directory, g_run.record.name) || !InExtraction(MakeTargetDirectory))
+        return Fail(IDS_ERROR);
+    SendCommand(g_run.progress, CMD_SHOW_FILE, (intptr_t)g_run.record.name);
+    SysSleep(100);
+    return InExtraction(WriteTarget);
 }
 
 // Reads and writes pieces until the last one or a cancel; when a new target
@@ -265,19 +281,19 @@ static int WritePiece(void)
 static int ExtractPieces(void)
 {
     int keep_going = 1;
-    g_volume = 1;
+    g_run.volume = 1;
     while (keep_going) {
-        int result = ReadEntryRecord(g_archive, &g_record);
+        int result = ReadEntryRecord(g_run.archive, &g_run.record);
         if (result == RECORD_BAD || (result == RECORD_NONE && !NextVolume()))
             return Fail(IDS_ERROR);
         if (!WritePiece())
             return 0;
-        if ((g_record.flags & ENTRY_LAST) || g_cancel)
+        if ((g_run.record.flags & ENTRY_LAST) || g_cancel)
             keep_going = 0;
-        if (strcmp(g_target, g_prev_target) != 0) {
-            if (!DecodeIfBlockFile(g_prev_target))
+        if (strcmp(g_run.target, g_prev_target) != 0) {
+            if (!InExtraction(DecodePrevious))
                 return 0;
-            memcpy(g_prev_target, g_target, SYS_PATH_SIZE);
+            memcpy(g_prev_target, g_run.target, SYS_PATH_SIZE);
         }
     }
     return 1;
@@ -286,75 +302,87 @@ static int ExtractPieces(void)
 // Closes the archive file and frees the piece buffer.
 static void Release(void)
 {
-    if (g_archive != SYS_NO_FILE)
-        SysClose(g_archive);
-    g_archive = SYS_NO_FILE;
-    free(g_piece);
-    g_piece = 0;
+    if (g_run.archive != SYS_NO_FILE)
+        SysClose(g_run.archive);
+    g_run.archive = SYS_NO_FILE;
+    free(g_run.piece);
+    g_run.piece = 0;
 }
 
-// Decodes the last file if needed and forms the setup program's command line.
+// Decodes the last file if needed and forms the setup program's command
+// line: the extraction directory, then the field, without ".xxx" at its end.
 static int Finish(void)
 {
-    if (!DecodeIfBlockFile(g_prev_target))
+    if (!InExtraction(DecodePrevious))
         return 0;
     Release();
-    return JoinPath(g_command_line, g_extract_dir, g_setup_program) ? 1 : Fail(IDS_ERROR);
+    if (!JoinPath(g_run.command_line, g_run.directory, g_run.header.setup_program))
+        return Fail(IDS_ERROR);
+    if (ExtensionIs(g_run.command_line, ".xxx"))
+        DropExtension(g_run.command_line);
+    return 1;
+}
+
+// Picks the setup program out of the command line as a search of it would,
+// but only inside the extraction directory: the first part of the field that
+// ends before a blank, or else the whole field, that passes the name rule
+// and is a file. Its full path goes to g_run.program.
+static int FindProgram(void)
+{
+    const char* field = g_run.command_line + strlen(g_run.directory);
+    char part[TEXT_FIELD_SIZE];
+    for (size_t end = 0;; end++) {
+        if (field[end] == 0 || field[end] == ' ' || field[end] == '\t') {
+            memcpy(part, field, end);
+            part[end] = 0;
+            if (IsSafeEntryName(part) && JoinPath(g_run.program, g_run.directory, part)) {
+                SysFile file = SysOpenFile(g_run.program, SYS_OPEN_READ);
+                SysClose(file);
+                if (file != SYS_NO_FILE)
+                    return 1;
+            }
+        }
+        if (field[end] == 0)
+            return 0;
+    }
 }
 
 // Gives back the busy count, hides the window and, unless the user
-// cancelled, runs the setup program and waits for it.
+// cancelled, runs the setup program and waits for it. A run whose extraction
+// the window has taken over starts nothing and closes the window.
 static void Launch(void)
 {
-    PostCommand(g_progress, CMD_BUSY_DEC, 0);
-    PostCommand(g_progress, CMD_HIDE, 0);
+    PostCommand(g_run.progress, CMD_BUSY_DEC, 0);
+    PostCommand(g_run.progress, CMD_HIDE, 0);
     if (g_cancel)
         return;
-    if (ExtensionIs(g_command_line, ".xxx"))
-        DropExtension(g_command_line);
-    if (!RunAndWait(g_command_line))
+    int kept = EnterExtraction();
+    int found = kept && FindProgram();
+    if (kept)
+        LeaveExtraction();
+    if (!found || !RunAndWait(g_run.program, g_run.command_line))
         ShowError(IDS_ERROR);
-    if (g_header.close_when_done)
-        PostCommand(g_progress, CMD_CLOSE, 0);
+    if (g_run.header.close_when_done || !kept)
+        PostCommand(g_run.progress, CMD_CLOSE, 0);
 }
 
 // The one way out on failure: the message, then the window closes.
 static void Stop(void)
 {
     Release();
-    ShowError(g_message);
-    PostCommand(g_progress, CMD_BUSY_DEC, 0);
-    PostCommand(g_progress, CMD_CLOSE, 0);
+    ShowError(g_run.message);
+    PostCommand(g_run.progress, CMD_BUSY_DEC, 0);
+    PostCommand(g_run.progress, CMD_CLOSE, 0);
 }
 
 unsigned long ExtractWorker(void* window)
 {
-    g_progress = *(WindowRef*)window;
+    g_run = WorkerRun();
+    g_run.progress = *(WindowRef*)window;
+    g_prev_target[0] = 0;
     if (Start() && ExtractPieces() && Finish())
         Launch();
     else
         Stop();
     return 0;
-}
-
-void RemoveExtraction(void)
-{
-    if (g_extract_dir[0]) {
-        // RemoveDirectoryTree first moves to the parent, the temporary
-        // directory: EnsureDirectory left us inside the tree.
-        RemoveDirectoryTree(g_extract_dir);
-        // While anything of the directory is left, the reserve file keeps
-        // its name from being handed to another run. Entering is the test;
-        // leaving again keeps the next try able to delete it.
-        if (SysSetCurrentDirectory(g_extract_dir)) {
-            char temp[SYS_PATH_SIZE];
-            if (SysGetTempPath(temp, sizeof temp))
-                SysSetCurrentDirectory(temp);
-            return;
-        }
-        g_extract_dir[0] = 0;
-    }
-    if (g_reserve_file[0])
-        SysDeleteFile(g_reserve_file);
-    g_reserve_file[0] = 0;
 }

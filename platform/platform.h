@@ -92,13 +92,33 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size);
 // when it looks like '\\' or '.'.
 int SysIsLeadByte(unsigned char byte);
 
-// Starts the program that command_line names, shown normally, inheriting the
-// environment, the current directory and handles (CreateProcessA with
-// STARTF_USESHOWWINDOW / SW_SHOW), and waits for it without a time limit.
-// Returns non-zero when it started (after it has ended), 0 at once when it
-// could not be started. command_line may be modified during the call (the
-// POSIX layer splits it in place).
-int SysRunAndWait(char* command_line);
+typedef intptr_t SysProcess;
+
+// Results of SysStartProcess.
+enum {
+    SYS_START_FAILED = 0,
+    SYS_STARTED = 1,
+    SYS_START_NEEDS_ELEVATION = 2,  // the program must run as administrator
+};
+
+// Starts program, a full path that no search is made for, with command_line
+// as the text it gets (arguments: the part of it after the program), shown
+// normally, inheriting the environment, the current directory and handles
+// (CreateProcessA with the explicit application name,
+// STARTF_USESHOWWINDOW / SW_SHOW). command_line may be modified during the
+// call. Returns SYS_STARTED with the process in *process,
+// SYS_START_NEEDS_ELEVATION when the system refuses it to a process without
+// administrator rights (ERROR_ELEVATION_REQUIRED), SYS_START_FAILED otherwise.
+int SysStartProcess(const char* program, char* command_line, const char* arguments, SysProcess* process);
+
+// Starts program with arguments as administrator, the system asking the user
+// (ShellExecuteExA, verb "runas", SEE_MASK_NOCLOSEPROCESS). Returns non-zero
+// with the process in *process; 0 when it could not start or the user
+// declined.
+int SysStartElevated(const char* program, const char* arguments, SysProcess* process);
+
+// Waits without a time limit until process has ended, then releases it.
+void SysWaitProcess(SysProcess process);
 
 // Pauses the calling thread (Sleep).
 void SysSleep(uint32_t milliseconds);

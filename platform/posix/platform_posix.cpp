@@ -127,48 +127,9 @@ void DeleteContents(int fd)
     closedir(dir);
 }
 
-int IsFile(const char* path)
-{
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 int IsBlank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-// Cuts the program off the front of line, in place, the way a Windows
-// command line without an application name is read: a quoted first token is
-// the program; otherwise the shortest prefix ending before a blank that
-// names an existing file, else the first token. Returns what follows.
-char* CutProgram(char* line)
-{
-    char* end;
-    if (*line == '"') {
-        end = strchr(line + 1, '"');
-        if (!end)
-            return line + strlen(line);
-        memmove(line, line + 1, (size_t)(end - line - 1));
-        end[-1] = '\0';
-        return end + 1;
-    }
-    char* first = NULL;
-    for (end = line; *end; end++) {
-        if (!IsBlank(*end))
-            continue;
-        char blank = *end;
-        *end = '\0';
-        if (!first)
-            first = end;
-        if (IsFile(line))
-            return end + 1;
-        *end = blank;
-    }
-    if (IsFile(line) || !first)
-        return end;
-    *first = '\0';
-    return first + 1;
 }
 
 // Splits rest in place into arguments at blanks; double quotes group blanks
@@ -199,6 +160,27 @@ int SplitArguments(char* rest, char** arguments, int room)
         in = next;
     }
     return count;
+}
+
+// Starts program with arguments split at blanks, double quotes grouping;
+// argv[0] is the program. Non-zero when it started.
+int Spawn(const char* program, const char* arguments, SysProcess* process)
+{
+    char native[SYS_PATH_SIZE];
+    char rest[SYS_PATH_SIZE];
+    char* argv[MAX_ARGUMENTS + 2];
+    pid_t pid;
+    if (!MapPath(program, native) || !MapPath(arguments, rest))
+        return 0;
+    argv[0] = native;
+    int count = SplitArguments(rest, argv + 1, MAX_ARGUMENTS);
+    if (count < 0)
+        return 0;
+    argv[count + 1] = NULL;
+    if (posix_spawn(&pid, native, NULL, NULL, argv, environ) != 0)
+        return 0;
+    *process = pid;
+    return 1;
 }
 
 }  // namespace
@@ -357,28 +339,28 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
     return (uint32_t)length;
 }
 
-// The program is found in command_line as CutProgram describes; with no
-// search of PATH, a bare name is taken relative to the current directory.
-int SysRunAndWait(char* command_line)
+SysElevationHook g_sys_elevation;
+
+int SysStartProcess(const char* program, char*, const char* arguments, SysProcess* process)
 {
-    char* argv[MAX_ARGUMENTS + 2];
-    pid_t pid;
-    int status;
-    for (char* c = command_line; *c; c++)
-        if (*c == '\\')
-            *c = '/';
-    char* rest = CutProgram(command_line);
-    if (!*command_line)
+    if (g_sys_elevation.required)
+        return SYS_START_NEEDS_ELEVATION;
+    return Spawn(program, arguments, process) ? SYS_STARTED : SYS_START_FAILED;
+}
+
+// No prompt here: the hook gives the user's answer.
+int SysStartElevated(const char* program, const char* arguments, SysProcess* process)
+{
+    if (g_sys_elevation.declined || !Spawn(program, arguments, process))
         return 0;
-    argv[0] = command_line;
-    int count = SplitArguments(rest, argv + 1, MAX_ARGUMENTS);
-    if (count < 0)
-        return 0;
-    argv[count + 1] = NULL;
-    if (posix_spawn(&pid, argv[0], NULL, NULL, argv, environ) != 0)
-        return 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    g_sys_elevation.elevated_starts++;
     return 1;
+}
+
+void SysWaitProcess(SysProcess process)
+{
+    int status;
+    while (waitpid((pid_t)process, &status, 0) < 0 && errno == EINTR) {}
 }
 
 // Single-byte until a test says otherwise: nothing on a POSIX system names

@@ -8,6 +8,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// Not in every MinGW's headers: Windows Vista's answer to a program whose
+// manifest asks for administrator rights.
+#ifndef ERROR_ELEVATION_REQUIRED
+#define ERROR_ELEVATION_REQUIRED 740
+#endif
+
 namespace {
 
 HFILE AsHfile(SysFile file)
@@ -163,21 +169,44 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
     return length < size ? length : 0;
 }
 
-int SysRunAndWait(char* command_line)
+int SysStartProcess(const char* program, char* command_line, const char*, SysProcess* process)
 {
     STARTUPINFOA startup;
-    PROCESS_INFORMATION process;
+    PROCESS_INFORMATION started;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
-    if (!CreateProcessA(NULL, command_line, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup,
-                        &process))
+    if (!CreateProcessA(program, command_line, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup,
+                        &started))
+        return GetLastError() == ERROR_ELEVATION_REQUIRED ? SYS_START_NEEDS_ELEVATION : SYS_START_FAILED;
+    CloseHandle(started.hThread);
+    *process = (SysProcess)started.hProcess;
+    return SYS_STARTED;
+}
+
+// A declined prompt fails with ERROR_CANCELLED. NOASYNC: the call must be
+// done with the process before it returns, the worker waits on it at once.
+int SysStartElevated(const char* program, const char* arguments, SysProcess* process)
+{
+    SHELLEXECUTEINFOA info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.lpVerb = "runas";
+    info.lpFile = program;
+    info.lpParameters = arguments;
+    info.nShow = SW_SHOW;
+    if (!ShellExecuteExA(&info) || !info.hProcess)
         return 0;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    *process = (SysProcess)info.hProcess;
     return 1;
+}
+
+void SysWaitProcess(SysProcess process)
+{
+    WaitForSingleObject((HANDLE)process, INFINITE);
+    CloseHandle((HANDLE)process);
 }
 
 int SysIsLeadByte(unsigned char byte)

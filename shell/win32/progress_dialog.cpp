@@ -122,7 +122,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wparam, LP
     switch (message) {
     case WM_INITDIALOG:
         SetDlgItemTextA(window, IDC_CURRENT_FILE, "");
-        g_extract_dir[0] = '\0';
+        ResetExtraction();
         g_last_shown[0] = '\0';
         g_cancel = 0;
         g_busy = 0;
@@ -131,7 +131,8 @@ INT_PTR CALLBACK ProgressDialogProc(HWND window, UINT message, WPARAM wparam, LP
         return TRUE;
     case WM_COMMAND: HandleCommand(window, LOWORD(wparam), lparam); break;
     // Also when the end of the session was called off: what was unpacked
-    // lives no longer than the session it was unpacked for.
+    // lives no longer than the session it was unpacked for. A worker still
+    // at work finds its extraction taken over and ends with IDS_ERROR.
     case WM_DESTROY:
     case WM_ENDSESSION:
         if (g_worker_thread) {

@@ -77,7 +77,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // A path cut short could name some other file; an empty one fails to open.
     if (!SysGetModulePath(g_archive_path, sizeof g_archive_path))
         g_archive_path[0] = '\0';
-    g_prev_target[0] = '\0';
     const char* arguments = ArgumentsOf(GetCommandLineA());
     if (arguments[0] == 'X' || arguments[0] == 'x')
         memcpy(g_archive_path, TEST_ARCHIVE_PATH, sizeof TEST_ARCHIVE_PATH);

@@ -363,7 +363,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
         {"/evil", "rooted"},
     };
     for (const Case& c : cases) {
-        std::string exe = Installer(Header(1, 0, c.name, ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
+        std::string exe = Installer(Header(1, 0, "setup.exe", ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
         WriteFile(dir_ / "BAD.EXE", exe);
         fs::remove_all(dir_ / "deep");
 

@@ -2,17 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/entry_names.h"
+
 namespace {
+
+struct RefusalCase {
+    const char* text;
+    const char* refusal;  // a part of the reason, or "" when accepted
+};
+
+// Runs check on every case's text and compares with its refusal.
+void ExpectRefusals(std::string (*check)(const std::string&), std::initializer_list<RefusalCase> cases)
+{
+    for (const RefusalCase& c : cases) {
+        std::string why = check(c.text);
+        if (c.refusal[0] == 0)
+            EXPECT_EQ(why, "") << c.text;
+        else
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.text << " gave: " << why;
+    }
+}
 
 TEST(Names, ArchiveNameRules)
 {
-    struct Case {
-        const char* name;
-        const char* refusal;  // a part of the reason, or "" when accepted
-    } cases[] = {
+    ExpectRefusals(CheckArchiveName, {
         {"setup.exe", ""},
         {"a\\b\\c.txt", ""},
-        {"..foo", ""},
+        {"..foo", "'..'"},
         {"a.b.c", ""},
         {"\xF8\xEDli\x9A.txt", ""},  // code page 1250 letters
         {"console.txt", ""},
@@ -28,7 +44,7 @@ TEST(Names, ArchiveNameRules)
         {"..\\a", "'..'"},
         {"a\\..\\b", "'..'"},
         {"a/../b", "'..'"},
-        {".\\a", "'.'"},
+        {".\\a", "dot or a space"},
         {"a?b", "character"},
         {"a\x01", "character"},
         {"a|b", "character"},
@@ -41,14 +57,29 @@ TEST(Names, ArchiveNameRules)
         {"aux .txt", "device"},
         {"12345678901234567890123456789012345678901234567", ""},
         {"123456789012345678901234567890123456789012345678", "48 bytes"},
-    };
-    for (const Case& c : cases) {
-        std::string why = CheckArchiveName(c.name);
-        if (c.refusal[0] == 0)
-            EXPECT_EQ(why, "") << c.name;
-        else
-            EXPECT_NE(why.find(c.refusal), std::string::npos) << c.name << " gave: " << why;
-    }
+    });
+}
+
+// The installer's name rule, as the builder applies it to every name it
+// packs, verifies or extracts.
+TEST(Names, FollowTheInstallersRule)
+{
+    for (const EntryNameCase& c : kEntryNames)
+        EXPECT_EQ(CheckArchiveName(c.name).empty(), c.fault == NAME_SAFE) << '"' << c.name << '"';
+}
+
+TEST(Names, SetupFieldRules)
+{
+    ExpectRefusals(CheckSetupField, {
+        {"setup.exe", ""},
+        {"setup.exe /S ..\\x", ""},
+        {"my setup.exe", ""},
+        {"", "no setup program"},
+        {"..\\..\\x.exe", "'..'"},
+        {"C:\\x.exe", "':'"},
+        {"\\x.exe /S", "rooted"},
+        {"con x.exe", "device"},
+    });
 }
 
 TEST(Names, Cp1250RoundTrip)

@@ -46,7 +46,7 @@ TEST(Tree, OrderNamesAndRefusals)
         {{"d/a\\b/x"}, "error: 'd/a\\b': a backslash"},
         {{"old.XXX"}, "error: 'old.XXX': the installer decodes names ending in .xxx"},
         {{"a?"}, "error: 'a?': unusable as an archive name: it contains a character"},
-        {{"nul.txt"}, "error: 'nul.txt': unusable as an archive name: 'nul.txt' is a Windows device name"},
+        {{"nul.txt"}, "error: 'nul.txt': unusable as an archive name: a path component is a Windows device name"},
         {{"Readme", "README"}, "error: 'README' and 'Readme' would be the same file on Windows"},
         {{"Dir/x", "dir/y"}, "error: 'Dir' and 'dir' would be the same file on Windows"},
         {{"ŽLUŤ", "žluť"}, "error: 'ŽLUŤ' and 'žluť' would be the same file on Windows"},

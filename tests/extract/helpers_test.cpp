@@ -176,32 +176,69 @@ TEST_F(RunAndWaitTest, StartsWaitsAndPassesArguments) {
     MakeProgram("setup");
     MakeProgram("my dir/setup");
     fs::current_path(dir_);
+    std::string setup = Windows("setup"), spaced = Windows("my dir\\setup");
     struct {
-        std::string command, arguments;
+        std::string program, command, arguments;
     } cases[] = {
-        {Windows("setup"), ""},
-        {Windows("setup") + " one  two", "one two"},
-        {Windows("my dir\\setup") + " a", "a"},
-        {"\"" + Windows("my dir\\setup") + "\" \"quoted arg\" x", "quoted arg x"},
-        {Windows("setup") + " C:\\path\\x", "C:/path/x"},
+        {setup, setup, ""},
+        {setup, setup + " one  two", "one two"},
+        {spaced, spaced + " a", "a"},
+        {spaced, "\"" + spaced + "\" \"quoted arg\" x", "quoted arg x"},
+        {setup, setup + " C:\\path\\x", "C:/path/x"},
     };
     for (const auto& c : cases) {
         fs::remove(Native("out"));
-        EXPECT_NE(RunAndWait(c.command.c_str()), 0) << c.command;
+        EXPECT_NE(RunAndWait(c.program.c_str(), c.command.c_str()), 0) << c.command;
         EXPECT_EQ(ReadFile(Native("out")), dir_ + "|" + c.arguments) << c.command;
     }
 }
 
+// The program is never looked for: a command line that does not begin with
+// it, or names another program first, starts nothing.
 TEST_F(RunAndWaitTest, FailsAtOnceWhenItCannotStart) {
     MakeProgram("setup");
+    MakeProgram("my");
     WriteFile(Native("plain"), "not a program");
-    for (const std::string& command : {Windows("missing\\setup.exe") + " arg", Native("plain"), std::string(),
-                                       Windows("setup") + " " + std::string(SYS_PATH_SIZE, 'a')}) {
+    std::string setup = Windows("setup"), missing = Windows("missing\\setup.exe");
+    struct {
+        std::string program, command;
+    } cases[] = {
+        {missing, missing + " arg"},
+        {Native("plain"), Native("plain")},
+        {"", ""},
+        {setup, setup + " " + std::string(SYS_PATH_SIZE, 'a')},
+        {setup, Windows("my") + " " + setup},
+        {setup, setup + "x"},
+        {Windows("my dir\\setup"), Windows("my dir\\setup")},
+    };
+    for (const auto& c : cases) {
         auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(RunAndWait(command.c_str()), 0) << command;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << command;
+        EXPECT_EQ(RunAndWait(c.program.c_str(), c.command.c_str()), 0) << c.command;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.command;
     }
     EXPECT_FALSE(Exists(Native("out")));
+}
+
+// Windows under UAC refuses a program that must run as administrator; it is
+// started again through the elevation prompt, and a declined prompt is a
+// program that could not start.
+TEST_F(RunAndWaitTest, ProgramThatNeedsElevationIsStartedThroughThePrompt) {
+    MakeProgram("setup");
+    fs::current_path(dir_);
+    std::string setup = Windows("setup");
+    struct {
+        int declined, started, elevated_starts;
+    } cases[] = {{0, 1, 1}, {1, 0, 0}};
+    for (const auto& c : cases) {
+        fs::remove(Native("out"));
+        g_sys_elevation = {1, c.declined, 0};
+        int started = RunAndWait(setup.c_str(), (setup + " /S").c_str());
+        int elevated_starts = g_sys_elevation.elevated_starts;
+        g_sys_elevation = {};
+        EXPECT_EQ(started != 0, c.started != 0) << c.declined;
+        EXPECT_EQ(elevated_starts, c.elevated_starts) << c.declined;
+        EXPECT_EQ(Exists(Native("out")), c.started != 0) << c.declined;
+    }
 }
 
 }  // namespace

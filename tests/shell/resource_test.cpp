@@ -234,16 +234,46 @@ TEST_F(Resources, ClipIsTheCommittedFile)
     EXPECT_EQ(clip->data, ReadFile(ROZBAL_SOURCE_DIR "/resources/animation.avi"));
 }
 
+// Everything the user sees is Czech; the manifest is language-neutral.
 TEST_F(Resources, AllCzechAndNothingElse)
 {
     std::vector<std::string> found;
     for (const Resource& r : resources_) {
         found.push_back(r.type + " " + r.name);
-        EXPECT_EQ(r.language, kCzech) << r.type << " " << r.name;
+        EXPECT_EQ(r.language, r.type == "#24" ? 0 : kCzech) << r.type << " " << r.name;
     }
     // The string table's ids 2 to 7 share block 1 (ids 0 to 15).
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{"#5 #101", "#5 #104", "#6 #1", "AVI #1006"}));
+    EXPECT_EQ(found, (std::vector<std::string>{"#24 #1", "#5 #101", "#5 #104", "#6 #1", "AVI #1006"}));
+}
+
+// The application manifest: what it must say, what it must not, and no
+// bytes spent on comments or indentation.
+TEST_F(Resources, ManifestRunsAsInvokerOnVistaTo11)
+{
+    const Resource* manifest = Find("#24", "#1");
+    ASSERT_NE(manifest, nullptr);
+    std::string text(manifest->data.begin(), manifest->data.end());
+    struct {
+        const char* part;
+        bool present;
+    } cases[] = {
+        {"<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>", true},
+        {"<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>", true},  // Vista
+        {"<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>", true},  // 7
+        {"<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>", true},  // 8
+        {"<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>", true},  // 8.1
+        {"<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>", true},  // 10 and 11
+        {">true</dpiAware>", true},
+        {"Common-Controls", false},
+        {"dependentAssembly", false},
+        {"PerMonitor", false},
+        {"<!--", false},
+        {"\n ", false},
+        {"\t", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text.find(c.part) != std::string::npos, c.present) << c.part;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 // control ids (65535 is the -1 of a template).
 //
 //   start CMDLINE          start the program under test (its stdout is ours)
+//   env NAME VALUE         set an environment variable for the program started next
 //   timeout MS             how long the wait- commands wait (default 10000)
 //   wait-window TITLE      wait for a visible top-level window of the program
 //                          with exactly this title; it becomes the current one
@@ -351,6 +352,10 @@ bool Run(const std::string& raw)
         return RunFile(command.substr(1));
     if (command == "start")
         return Start(rest);
+    if (command == "env") {
+        std::string name = Word(rest);
+        return SetEnvironmentVariableA(name.c_str(), rest.c_str()) || Fail("cannot set " + name);
+    }
     if (command == "timeout") {
         if (!Number(Word(rest), value))
             return Fail("bad timeout");

@@ -73,6 +73,7 @@ unsigned long ExtractWorker(void* window_address) {
     return 0;
 }
 
+void ResetExtraction(void) {}
 void RemoveExtraction(void) { Report("removed %d", g_cancel.load()); }
 
 int main(int argc, char** argv) {

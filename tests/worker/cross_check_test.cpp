@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "archive/path.h"
 #include "tests/support/archive_writer.h"
+#include "tests/support/entry_names.h"
 #include "tests/worker/failure_cases.h"
 #include "tests/worker/worker_fixture.h"
 
@@ -48,6 +50,25 @@ TEST_P(HostileNameCrossCheck, VerifyRefusesIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, HostileNameCrossCheck, ::testing::ValuesIn(kHostileNames));
+
+// Every name of the name rule's table, as a piece before the setup program.
+class EntryNameCrossCheck : public CrossCheck, public ::testing::WithParamInterface<EntryNameCase> {};
+
+TEST_P(EntryNameCrossCheck, VerifyGivesTheInstallersVerdict)
+{
+    std::string name = GetParam().name;
+    bool block = name.size() > 4 && EqualNoCase(name.substr(name.size() - 4).c_str(), ".xxx");
+    MarkExecutable("setup", "setup");
+    ExpectOneVerdict(Installer(Header(2, 1, "setup", "t"), Piece(1, name, block ? StoredBlocks({"x"}) : "x") +
+                                                             Piece(9, "setup", ReadFile(RECORD_SETUP_PATH))));
+}
+
+void PrintTo(const EntryNameCase& c, std::ostream* out)
+{
+    *out << '"' << c.name << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, EntryNameCrossCheck, ::testing::ValuesIn(kEntryNames));
 
 // Installers that get as far as the setup program, which runs or cannot start.
 struct PassingCase {

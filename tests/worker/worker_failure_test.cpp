@@ -2,11 +2,16 @@
 // nothing is written where it does not belong.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "extract/worker.h"
 #include "extract/commands.h"
+#include "archive/path.h"
 #include "tests/support/archive_writer.h"
+#include "tests/support/entry_names.h"
 #include "tests/worker/failure_cases.h"
 #include "tests/worker/worker_fixture.h"
 
@@ -48,15 +53,69 @@ INSTANTIATE_TEST_SUITE_P(Worker, HostileNameTest, ::testing::ValuesIn(kHostileNa
 
 TEST_F(WorkerTest, NamesWithDotsThatDoNotClimbAreWritten)
 {
-    Run(Installer(Header(3, 1, "none", "t"),
-                  Piece(1, "..a", "1") + Piece(1, "a..", "2") + Piece(1, ".\\b. c", "3") +
-                      Piece(9, "x..y", "4")));
+    Run(Installer(Header(4, 1, "none", "t"),
+                  Piece(1, "x..y", "1") + Piece(1, ".hidden", "2") + Piece(1, "b. c", "3") +
+                      Piece(9, "a.b..c", "4")));
 
-    EXPECT_EQ(extracted["..a"], "1");
-    EXPECT_EQ(extracted["a.."], "2");
+    EXPECT_EQ(extracted["x..y"], "1");
+    EXPECT_EQ(extracted[".hidden"], "2");
     EXPECT_EQ(extracted["b. c"], "3");
-    EXPECT_EQ(extracted["x..y"], "4");
+    EXPECT_EQ(extracted["a.b..c"], "4");
 }
+
+// The name rule's table as the worker applies it: a safe name is written
+// (a block file decoded), any other stops the run before the piece touches
+// anything; as the setup program field, a refused name stops the run once
+// the header is read.
+class NameRuleTest : public WorkerTest, public ::testing::WithParamInterface<EntryNameCase> {};
+
+TEST_P(NameRuleTest, WritesOnlySafeNames)
+{
+    std::string name = GetParam().name;
+    bool block = name.size() > 4 && EqualNoCase(name.substr(name.size() - 4).c_str(), ".xxx");
+    Run(Installer(Header(1, 1, "none", "t"), Piece(9, name, block ? StoredBlocks({"x"}) : "x")));
+
+    if (GetParam().fault == NAME_SAFE) {
+        std::string plain = block ? name.substr(0, name.size() - 4) : name;
+        std::replace(plain.begin(), plain.end(), '\\', '/');
+        EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show " + name, "busy-", "hide", ErrorBox(IDS_ERROR),
+                            "close"}));
+        EXPECT_EQ(extracted[plain], "x");
+    } else {
+        EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", ErrorBox(IDS_ERROR), "busy-", "close"}));
+        EXPECT_EQ(extracted.size(), 0u);
+    }
+}
+
+static void PrintTo(const EntryNameCase& c, std::ostream* out)
+{
+    *out << '"' << c.name << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, NameRuleTest, ::testing::ValuesIn(kEntryNames));
+
+// Only the field's part before a blank is checked before the pieces; the
+// refused names without one are that part.
+static std::vector<EntryNameCase> RefusedWithoutBlanks()
+{
+    std::vector<EntryNameCase> names;
+    for (const EntryNameCase& c : kEntryNames)
+        if (c.fault != NAME_SAFE && !strpbrk(c.name, " \t"))
+            names.push_back(c);
+    return names;
+}
+
+class SetupNameRuleTest : public NameRuleTest {};
+
+TEST_P(SetupNameRuleTest, RefusedSetupProgramStopsBeforeAnyPiece)
+{
+    Run(Installer(Header(1, 1, GetParam().name, "t"), Piece(9, "a", "x")));
+
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    EXPECT_EQ(extracted.size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, SetupNameRuleTest, ::testing::ValuesIn(RefusedWithoutBlanks()));
 
 TEST_F(WorkerTest, MissingArchiveFileStops)
 {
@@ -132,3 +191,67 @@ TEST_F(WorkerTest, SetupProgramThatCannotStartIsReportedAfterHiding)
     EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show a", "busy-", "hide", ErrorBox(IDS_ERROR), "close"}));
     EXPECT_TRUE(window.closed);
 }
+
+// The end of the session while the worker is at work, with the notice's
+// wparam 0 (the logoff was called off) and 1: the window removes the
+// extraction, and the worker writes nothing more anywhere, starts nothing
+// and ends with IDS_ERROR. The fixture then finds the temporary directory
+// empty; the installer's folder holds only what the test put there.
+struct EndSessionCase {
+    EndSession moment;
+    int wparam;
+};
+
+class EndSessionTest : public WorkerTest, public ::testing::WithParamInterface<EndSessionCase> {};
+
+TEST_P(EndSessionTest, WritesNothingMoreAndStartsNothing)
+{
+    window.end_session = GetParam().moment;
+    window.end_session_wparam = GetParam().wparam;
+    std::string end = "end session " + std::to_string(GetParam().wparam);
+    std::string setup = SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup");
+    switch (GetParam().moment) {
+    case END_SESSION_AT_SHOW:
+        Run(Installer(Header(3, 1, "setup", "t"),
+                      Piece(ENTRY_CREATE, "a", std::string(100000, 'a')) + Piece(ENTRY_CREATE, "b", "b") + setup));
+        // Where the worker stands when the notice comes depends on timing;
+        // how it ends does not.
+        ASSERT_GE(log.size(), 4u);
+        EXPECT_EQ(std::count(log.begin(), log.end(), end), 1);
+        EXPECT_EQ(Log(log.end() - 3, log.end()), (Log{ErrorBox(IDS_ERROR), "busy-", "close"}));
+        break;
+    case END_SESSION_AT_PASSWORD:
+        window.password_result = 1;
+        window.password_text = "pw";
+        Run(Installer(Header(1, 1, "setup", "t", "pw"), setup));
+        EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "password", end, ErrorBox(IDS_ERROR), "busy-", "close"}));
+        break;
+    default:
+        window.answer_box = [this, setup](const WindowEvent& box) {
+            if (box.number == BOX_QUESTION)
+                WriteFile(Volume(1), setup);
+            return ANSWER_YES;
+        };
+        Run(Installer(Header(2, 1, "setup", "t"), Piece(ENTRY_CREATE, "a", "x")));
+        EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show a", "question", end, ErrorBox(IDS_ERROR), "busy-",
+                            "close"}));
+    }
+    EXPECT_FALSE(window.hidden);
+    EXPECT_FALSE(fs::exists(Record())) << "the setup program ran";
+    for (const auto& entry : fs::directory_iterator(out_))
+        EXPECT_TRUE(entry.path() == Archive() || entry.path() == Volume(1)) << "written: " << entry.path();
+}
+
+static void PrintTo(const EndSessionCase& c, std::ostream* out)
+{
+    static const char* const moments[] = {"never", "while writing", "at the password prompt",
+                                          "at the volume question"};
+    *out << moments[c.moment] << ", wparam " << c.wparam;
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, EndSessionTest,
+                         ::testing::Values(EndSessionCase{END_SESSION_AT_SHOW, 0}, EndSessionCase{END_SESSION_AT_SHOW, 1},
+                                           EndSessionCase{END_SESSION_AT_PASSWORD, 0},
+                                           EndSessionCase{END_SESSION_AT_PASSWORD, 1},
+                                           EndSessionCase{END_SESSION_AT_QUESTION, 0},
+                                           EndSessionCase{END_SESSION_AT_QUESTION, 1}));

@@ -41,6 +41,7 @@ static std::string Render(const WindowEvent& event)
     case CMD_HIDE: return "hide";
     case CMD_CLOSE: return "close";
     case EVENT_PASSWORD: return "password";
+    case EVENT_END_SESSION: return "end session " + std::to_string(event.number);
     case EVENT_MESSAGE_BOX:
         if (event.caption != CzechText(IDS_CAPTION))
             return "box with caption " + event.caption;
@@ -79,10 +80,8 @@ void WorkerTest::SetUp()
     saved_cwd_ = fs::current_path();
     setenv("TMPDIR", temp_.c_str(), 1);
     setenv("ROZBAL_RECORD", Record().c_str(), 1);
-    // What start-up and the window's initialisation set.
+    // What start-up sets.
     snprintf(g_archive_path, sizeof g_archive_path, "%s", Archive().c_str());
-    g_prev_target[0] = 0;
-    g_extract_dir[0] = 0;
 }
 
 void WorkerTest::TearDown()

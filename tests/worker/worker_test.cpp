@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "extract/worker.h"
+#include "platform/posix/platform_posix.h"
 #include "resources/texts.h"
 #include "extract/commands.h"
 #include "tests/support/archive_writer.h"
@@ -197,3 +198,60 @@ INSTANTIATE_TEST_SUITE_P(Worker, PasswordTest,
                                            PasswordCase{"Prefix", 1, "Heslo", false},
                                            PasswordCase{"Empty", 1, "", false},
                                            PasswordCase{"Cancelled", 2, "Heslo\xC8", false}));
+
+// The setup program is the first part of the field, up to a blank or the
+// whole of it, that is a file in the extraction directory: "my setup" is
+// one program, "setup /S x" a program and its arguments.
+struct SetupFieldCase {
+    const char* field;
+    const char* program;
+    std::vector<std::string> arguments;
+};
+
+class SetupFieldTest : public WorkerTest, public ::testing::WithParamInterface<SetupFieldCase> {};
+
+TEST_P(SetupFieldTest, ProgramIsTakenFromTheFieldInsideTheExtractionDirectory)
+{
+    Run(Installer(Header(1, 1, GetParam().field, "t"), SetupPiece(ENTRY_CREATE | ENTRY_LAST, GetParam().program)));
+
+    std::vector<std::string> expected{"arg " + extract_dir + GetParam().program};
+    for (const std::string& argument : GetParam().arguments)
+        expected.push_back("arg " + argument);
+    auto record = RecordLines(Record());
+    record.resize(std::min(record.size(), expected.size()));
+    EXPECT_EQ(record, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, SetupFieldTest,
+                         ::testing::Values(SetupFieldCase{"setup /S x", "setup", {"/S", "x"}},
+                                           SetupFieldCase{"my setup", "my setup", {}},
+                                           SetupFieldCase{"my setup -q", "my setup", {"-q"}}));
+
+// A setup program that only runs as administrator is started again through
+// the elevation prompt; a declined prompt is a program that cannot start.
+struct ElevationCase {
+    int declined;
+    Log log;
+    bool ran;
+};
+
+class ElevationTest : public WorkerTest, public ::testing::WithParamInterface<ElevationCase> {};
+
+TEST_P(ElevationTest, StartsThroughThePromptOrReportsTheRefusal)
+{
+    g_sys_elevation = {1, GetParam().declined, 0};
+    Run(Installer(Header(1, 1, "setup", "t"), SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup")));
+    SysElevationHook seen = g_sys_elevation;
+    g_sys_elevation = {};
+
+    EXPECT_EQ(log, GetParam().log);
+    EXPECT_EQ(seen.elevated_starts, GetParam().ran ? 1 : 0);
+    EXPECT_EQ(RecordLines(Record()).empty(), !GetParam().ran);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Worker, ElevationTest,
+    ::testing::Values(
+        ElevationCase{0, {"busy+", "total 1", "title t", "show setup", "busy-", "hide", "close"}, true},
+        ElevationCase{1, {"busy+", "total 1", "title t", "show setup", "busy-", "hide", ErrorBox(IDS_ERROR), "close"},
+                      false}));

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "archive/container.h"
 #include "extract/commands.h"
 #include "extract/worker.h"
 
@@ -13,6 +14,7 @@ namespace {
 struct Window {
     HeadlessRun run;
     HeadlessOptions options;
+    char password[TEXT_FIELD_SIZE];  // the archive's own
 } g_headless;
 
 // The temporary directory comes from $TMPDIR (platform/posix); the caller's
@@ -80,40 +82,61 @@ int ShowMessageBox(WindowRef, const char* text, const char*, unsigned style)
 int AskPassword(WindowRef, char* buffer)
 {
     g_headless.run.password_asked = true;
-    const char* typed = g_headless.options.password ? g_headless.options.password : g_password;
+    const char* typed = g_headless.options.password ? g_headless.options.password : g_headless.password;
     if (!g_headless.options.password && g_headless.options.decline_password)
         return 2;
     snprintf(buffer, TEXT_FIELD_SIZE, "%.*s", TEXT_FIELD_SIZE - 1, typed);
     return 1;
 }
 
-// The link puts these in place of SysSleep and SysRunAndWait: no pacing,
-// and no program from an archive is ever started, whatever the worker does
-// after the cancel (a start that fails is reported as an error box).
+// The link puts these in place of SysSleep and the two ways to start a
+// program: no pacing, and no program from an archive is ever started,
+// whatever the worker does after the cancel (a start that fails is reported
+// as an error box).
 extern "C" void __wrap__Z8SysSleepj(uint32_t)
 {
 }
 
-extern "C" int __wrap__Z13SysRunAndWaitPc(char*)
+extern "C" int __wrap__Z15SysStartProcessPKcPcS0_Pl(const char*, char*, const char*, SysProcess*)
+{
+    return SYS_START_FAILED;
+}
+
+extern "C" int __wrap__Z16SysStartElevatedPKcS0_Pl(const char*, const char*, SysProcess*)
 {
     return 0;
+}
+
+// The header as the worker will read it: the password that answers the
+// prompt when the caller gives none, and the setup program field.
+static void ReadHeader(const char* archive)
+{
+    ArchiveHeader header;
+    SysFile file = SysOpenFile(archive, SYS_OPEN_READ);
+    if (file == SYS_NO_FILE)
+        return;
+    if (ReadArchiveHeader(file, &header)) {
+        memcpy(g_headless.password, header.password, TEXT_FIELD_SIZE);
+        g_headless.run.setup_program = header.setup_program;
+    }
+    SysClose(file);
 }
 
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options)
 {
     g_headless.run = HeadlessRun();
     g_headless.options = options;
+    g_headless.password[0] = 0;
     // What start-up and the window's initialisation set before the worker.
     snprintf(g_archive_path, sizeof g_archive_path, "%s", archive);
-    g_prev_target[0] = 0;
-    g_extract_dir[0] = 0;
-    g_reserve_file[0] = 0;
+    ResetExtraction();
     g_busy = 1;
     g_cancel = 0;
     if (strlen(archive) >= sizeof g_archive_path) {
         g_headless.run.message = IDS_ERROR;  // start-up cannot hold the name
         return g_headless.run;
     }
+    ReadHeader(archive);
     TemporaryDirectory temp(temp_dir);
     g_window = &g_headless;
     ExtractWorker(&g_window);

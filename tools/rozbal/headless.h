@@ -24,6 +24,7 @@ struct HeadlessRun {
     bool password_asked = false;
     std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
     std::string missing_volume;      // the volume the worker asked for, as it named it
+    std::string setup_program;       // the header's field, when it can be read
 };
 
 // Runs ExtractWorker once on archive (the installer's file, at most 259
@@ -31,7 +32,7 @@ struct HeadlessRun {
 // its extraction directory. Returns when the worker has ended. The worker
 // never starts the setup program: the window's CMD_HIDE is taken as a
 // cancel, which the worker checks before the launch, and the link leaves
-// SysRunAndWait unable to start anything. The volume question is
+// SysStartProcess and SysStartElevated unable to start anything. The volume question is
 // answered No. The extraction stays for the caller, who reads it at
 // g_extract_dir and ends with RemoveExtraction().
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options);

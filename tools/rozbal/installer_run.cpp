@@ -79,7 +79,7 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
     extracted_ = Native(g_extract_dir);
-    setup_ = g_setup_program;
+    setup_ = run.setup_program;
     if (IsBlockName(setup_))
         setup_ = PlainName(setup_);
     try {
@@ -113,6 +113,11 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
         return "missing volume " +
                (options_.archive.parent_path() / fs::path(run.missing_volume).filename()).string() +
                ": the archive goes on after piece " + std::to_string(run.shown.size());
+    if (run.message == IDS_ERROR && run.shown.empty() && run.header_read) {
+        std::string why = CheckSetupField(run.setup_program);
+        if (!why.empty())
+            return archive + ": " + why;
+    }
     size_t shown = run.shown.size();
     bool done = shown > 0 && std::string(g_prev_target) == std::string(g_extract_dir) + run.shown.back();
     unsigned at = static_cast<unsigned>(run.message == IDS_ERROR && (shown == 0 || done) ? shown + 1 : shown);

@@ -1,6 +1,7 @@
 #include "tools/rozbal/names.h"
 
 #include "archive/container.h"
+#include "archive/entry_name.h"
 #include "archive/format.h"
 #include "archive/path.h"
 #include "tools/rozbal/errors.h"
@@ -46,33 +47,21 @@ class Converter {
     iconv_t handle_;
 };
 
-bool IsSeparator(char c)
+// Why the installer's name rule refuses `name`, in words.
+std::string FaultText(const std::string& name, int fault)
 {
-    return c == '\\' || c == '/';
-}
-
-// Why Windows would not create a file or directory named `component`.
-std::string CheckComponent(const std::string& component)
-{
-    if (component.empty())
+    switch (fault) {
+    case NAME_COLON: return "it contains ':' (a drive or stream name)";
+    case NAME_EMPTY_COMPONENT:
+        if (name[0] == '\\' || name[0] == '/')
+            return "it is rooted (begins with a separator)";
         return "it has an empty path component";
-    if (component == "." || component == "..")
-        return "it has a '" + component + "' component";
-    for (unsigned char c : component)
-        if (c < 0x20 || std::strchr("<>\"|?*", c))
-            return "it contains a character Windows does not allow in file names";
-    if (component.back() == '.' || component.back() == ' ')
-        return "a path component ends with a dot or a space";
-    std::string device = FoldCase(component.substr(0, component.find('.')));
-    while (!device.empty() && device.back() == ' ')
-        device.pop_back();
-    static const char* const reserved[] = {"con", "prn", "aux", "nul"};
-    for (const char* name : reserved)
-        if (device == name)
-            return "'" + component + "' is a Windows device name";
-    if (device.size() == 4 && (device.compare(0, 3, "com") == 0 || device.compare(0, 3, "lpt") == 0) &&
-        device[3] >= '1' && device[3] <= '9')
-        return "'" + component + "' is a Windows device name";
+    case NAME_TWO_DOTS: return "it has a '..' component, or one that begins with two dots";
+    case NAME_DOT_OR_BLANK_END: return "a path component ends with a dot or a space";
+    case NAME_BAD_CHARACTER: return "it contains a character Windows does not allow in file names";
+    case NAME_DEVICE: return "a path component is a Windows device name";
+    case NAME_BLOCK_DECODES_BADLY: return "the name the block file decodes into is refused";
+    }
     return {};
 }
 
@@ -137,20 +126,19 @@ std::string CheckArchiveName(const std::string& name)
     if (name.size() > TEXT_FIELD_SIZE - 1)
         return "it is " + std::to_string(name.size()) + " bytes long, the installer takes at most " +
                std::to_string(TEXT_FIELD_SIZE - 1);
-    if (IsSeparator(name[0]))
-        return "it is rooted (begins with a separator)";
-    if (name.find(':') != std::string::npos)
-        return "it contains ':' (a drive or stream name)";
-    size_t start = 0;
-    for (;;) {
-        size_t end = start;
-        while (end < name.size() && !IsSeparator(name[end]))
-            end++;
-        std::string why = CheckComponent(name.substr(start, end - start));
-        if (!why.empty() || end == name.size())
-            return why;
-        start = end + 1;
-    }
+    return FaultText(name, EntryNameFault(name.c_str()));
+}
+
+std::string CheckSetupField(const std::string& field)
+{
+    if (field.empty())
+        return "the header names no setup program";
+    std::string first = field.substr(0, field.find_first_of(" \t"));
+    std::string why = FaultText(first, EntryNameFault(first.c_str()));
+    if (!why.empty())
+        return "the installer refuses the setup program " + DisplayText(field) + ": in its part '" +
+               DisplayText(first) + "', " + why;
+    return {};
 }
 
 bool IsBlockName(const std::string& name)

@@ -24,10 +24,15 @@ std::string FoldCase(const std::string& cp1250);
 
 // Empty when the installer may write the archive name `name` (code page
 // 1250, backslash-separated, relative to the extraction directory);
-// otherwise why not: empty, longer than 47 bytes, rooted, a drive, stream or
-// UNC name, an empty, "." or ".." component, a character or device name that
-// Windows refuses, or a component ending in a dot or space.
+// otherwise why not: empty or longer than 47 bytes, or refused by the
+// installer's own name rule (archive/entry_name.h).
 std::string CheckArchiveName(const std::string& name);
+
+// Empty when the installer accepts `field` as its setup program field
+// (the program, then any arguments after a blank); otherwise why not: it is
+// empty, or its part before the first blank breaks the name rule, which the
+// installer checks before it writes anything.
+std::string CheckSetupField(const std::string& field);
 
 // Whether the installer decodes `name` as a block file: its extension, as
 // the installer splits paths, is ".xxx" in any ASCII case.

@@ -150,6 +150,9 @@ ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
     header.file_count = static_cast<uint32_t>(scan.files.size());
     header.close_when_done = options.stay ? 0 : 1;
     std::string setup = FindSetup(scan, options.setup).archive_name;
+    std::string why = CheckSetupField(setup);
+    if (!why.empty())
+        throw UsageError("--setup " + options.setup + ": " + why);
     std::memcpy(header.setup_program, setup.data(), setup.size());
     SetTextField(header.title, options.title, "--title");
     SetTextField(header.password, options.password, "--password");

@@ -6,11 +6,13 @@
 
 #include "resources/texts.h"
 #include "extract/commands.h"
+#include "extract/extraction.h"
 
 TestWindow::TestWindow()
 {
     g_busy = 0;
     g_cancel = 0;
+    ResetExtraction();
     title = CzechText(IDS_CAPTION);
     thread_ = std::thread(&TestWindow::Loop, this);
 }
@@ -89,6 +91,11 @@ void TestWindow::Handle(int command, intptr_t argument)
 {
     if (command == FLUSH)
         return;
+    if (command == END_SESSION) {
+        Record(WindowEvent{EVENT_END_SESSION, argument, "", ""});
+        RemoveExtraction();
+        return;
+    }
     WindowEvent event{command, argument, "", ""};
     // The texts are the sender's memory, valid only while a sent command is
     // handled: copy them now, as the real window does.
@@ -120,6 +127,8 @@ void TestWindow::Handle(int command, intptr_t argument)
             cancelling_ = true;
             g_cancel = 1;
         }
+        if (shows_ == 1 && end_session == END_SESSION_AT_SHOW)
+            Post(END_SESSION, end_session_wparam);
         break;
     case CMD_HIDE: hidden = true; break;
     case CMD_CLOSE: Close(); break;
@@ -150,11 +159,21 @@ void TestWindow::Flush()
     Send(FLUSH, 0);
 }
 
+// A modal box or prompt leaves the window's queue running: the notice is
+// handled while it is open, and the worker goes on only afterwards.
+void TestWindow::EndSessionAt(EndSession moment)
+{
+    if (end_session == moment)
+        Send(END_SESSION, end_session_wparam);
+}
+
 int TestWindow::Box(const char* text, const char* caption, unsigned style)
 {
     WindowEvent box{EVENT_MESSAGE_BOX, (intptr_t)style, text, caption};
     Flush();
     Record(box);
+    if (style == BOX_QUESTION)
+        EndSessionAt(END_SESSION_AT_QUESTION);
     return answer_box ? answer_box(box) : 7;  // IDNO
 }
 
@@ -162,6 +181,7 @@ int TestWindow::Password(char* buffer)
 {
     Flush();
     Record(WindowEvent{EVENT_PASSWORD, password_result, "", ""});
+    EndSessionAt(END_SESSION_AT_PASSWORD);
     if (password_result == 1) {
         size_t length = password_text.size() < 47 ? password_text.size() : 47;
         memcpy(buffer, password_text.data(), length);

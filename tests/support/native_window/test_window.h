@@ -21,6 +21,15 @@
 enum {
     EVENT_MESSAGE_BOX = -1,  // number: the BOX_ style; text, caption
     EVENT_PASSWORD = -2,     // number: the scripted result
+    EVENT_END_SESSION = -3,  // number: the notice's wparam
+};
+
+// When the end-of-session notice reaches the window.
+enum EndSession {
+    END_SESSION_NEVER,
+    END_SESSION_AT_SHOW,      // queued at the first CMD_SHOW_FILE: the worker goes on writing
+    END_SESSION_AT_PASSWORD,  // while the password prompt is open
+    END_SESSION_AT_QUESTION,  // while the volume question is open
 };
 
 struct WindowEvent {
@@ -32,8 +41,8 @@ struct WindowEvent {
 
 class TestWindow {
   public:
-    // Starts the window thread with g_busy and g_cancel at 0, as
-    // WM_INITDIALOG leaves them (clearing g_extract_dir is the caller's).
+    // Starts the window thread with g_busy and g_cancel at 0 and the
+    // extraction reset, as WM_INITDIALOG leaves them.
     TestWindow();
     // Stops the window thread once it has handled everything queued.
     ~TestWindow();
@@ -56,6 +65,10 @@ class TestWindow {
     int password_result = 2;    // AskPassword's result (1: OK)
     std::string password_text;  // copied to the buffer when the result is 1
     int cancel_at_show = 0;     // the user cancels at this CMD_SHOW_FILE (1, 2, ...)
+    // The end of the session: the window handles the notice on its own
+    // thread as WM_ENDSESSION does (RemoveExtraction, whatever the wparam).
+    EndSession end_session = END_SESSION_NEVER;
+    int end_session_wparam = 0;
 
     // What happened, read after RunWorker.
     std::vector<WindowEvent> log;  // commands in handling order, boxes and prompts
@@ -73,7 +86,10 @@ class TestWindow {
     int Password(char* buffer);
 
   private:
-    enum { FLUSH = 0 };  // a command that only waits for those before it
+    enum {
+        FLUSH = 0,         // a command that only waits for those before it
+        END_SESSION = -1,  // the end-of-session notice
+    };
 
     struct Queued {
         int command;
@@ -87,6 +103,7 @@ class TestWindow {
     void Handle(int command, intptr_t argument);
     void Close();
     void Flush();
+    void EndSessionAt(EndSession moment);
     void Record(WindowEvent event);
     void Stop();
 

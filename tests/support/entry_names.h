@@ -1,0 +1,91 @@
+// The entry names of the one name rule, one line each: the same table drives
+// the rule itself, the worker and the builder's name check.
+#pragma once
+
+#include "archive/entry_name.h"
+
+struct EntryNameCase {
+    const char* name;
+    int fault;  // EntryNameFault's answer; NAME_SAFE for a safe name
+};
+
+// At most one directory level, so that the worker can write every safe name
+// as the only piece of an archive; block files hold stored blocks.
+static const EntryNameCase kEntryNames[] = {
+    {"setup.exe", NAME_SAFE},
+    {"a\\c.txt", NAME_SAFE},
+    {"a/b", NAME_SAFE},
+    {"x..y", NAME_SAFE},
+    {"b. c", NAME_SAFE},
+    {".hidden", NAME_SAFE},
+    {"\xF8\xEDli\x9A.txt", NAME_SAFE},  // code page 1250 letters
+    {"console.txt", NAME_SAFE},
+    {"com10", NAME_SAFE},
+    {"lpt", NAME_SAFE},
+    {"conin", NAME_SAFE},
+    {"nul_", NAME_SAFE},
+    {"auxiliary.txt", NAME_SAFE},
+    {"a.xxx", NAME_SAFE},
+    {"x.ini.XXX", NAME_SAFE},
+    {"", NAME_EMPTY_COMPONENT},
+    {"..", NAME_TWO_DOTS},
+    {"..\\evil", NAME_TWO_DOTS},
+    {"inside\\..\\..\\evil", NAME_TWO_DOTS},
+    {"inside/../../evil", NAME_TWO_DOTS},
+    {".. \\evil", NAME_TWO_DOTS},
+    {"...\\evil", NAME_TWO_DOTS},
+    {"..a", NAME_TWO_DOTS},
+    {"....x", NAME_TWO_DOTS},
+    {".", NAME_DOT_OR_BLANK_END},
+    {".\\a", NAME_DOT_OR_BLANK_END},
+    {"a.", NAME_DOT_OR_BLANK_END},
+    {"a..", NAME_DOT_OR_BLANK_END},
+    {"a ", NAME_DOT_OR_BLANK_END},
+    {"a\\b \\c", NAME_DOT_OR_BLANK_END},
+    {"\\evil", NAME_EMPTY_COMPONENT},
+    {"/evil", NAME_EMPTY_COMPONENT},
+    {"\\\\server\\share\\evil", NAME_EMPTY_COMPONENT},
+    {"C:evil", NAME_COLON},
+    {"C:\\evil", NAME_COLON},
+    {"inside\\evil:stream", NAME_COLON},
+    {"a\\\\b", NAME_EMPTY_COMPONENT},
+    {"a\\", NAME_EMPTY_COMPONENT},
+    {"CON", NAME_DEVICE},
+    {"con", NAME_DEVICE},
+    {"con.", NAME_DOT_OR_BLANK_END},
+    {"con .", NAME_DOT_OR_BLANK_END},
+    {"PRN", NAME_DEVICE},
+    {"aux.txt", NAME_DEVICE},
+    {"AUX .txt", NAME_DEVICE},
+    {"nul", NAME_DEVICE},
+    {"nul.txt", NAME_DEVICE},
+    {"nul.tar.gz", NAME_DEVICE},
+    {"COM0", NAME_DEVICE},
+    {"COM1", NAME_DEVICE},
+    {"a\\COM1", NAME_DEVICE},
+    {"COM9.txt", NAME_DEVICE},
+    {"LPT0.x", NAME_DEVICE},
+    {"LPT1.log", NAME_DEVICE},
+    {"lpt9", NAME_DEVICE},
+    {"CONIN$", NAME_DEVICE},
+    {"conout$.txt", NAME_DEVICE},
+    {"Clock$", NAME_DEVICE},
+    {"a?b", NAME_BAD_CHARACTER},
+    {"a*b", NAME_BAD_CHARACTER},
+    {"a<b", NAME_BAD_CHARACTER},
+    {"a>b", NAME_BAD_CHARACTER},
+    {"a|b", NAME_BAD_CHARACTER},
+    {"a\"b", NAME_BAD_CHARACTER},
+    {"a\x01", NAME_BAD_CHARACTER},
+    {"a\tb", NAME_BAD_CHARACTER},
+    {"a\x1f"
+     "b",
+     NAME_BAD_CHARACTER},
+    {"...xxx", NAME_TWO_DOTS},              // decodes into ".."
+    {".. .xxx", NAME_TWO_DOTS},             // decodes into ".. "
+    {".xxx", NAME_BLOCK_DECODES_BADLY},     // decodes into nothing
+    {"a\\.xxx", NAME_BLOCK_DECODES_BADLY},  // decodes into the directory a
+    {"a .xxx", NAME_BLOCK_DECODES_BADLY},   // decodes into "a "
+    {"con.xxx", NAME_DEVICE},
+    {"Nul.txt.xxx", NAME_DEVICE},
+};

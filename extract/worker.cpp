@@ -3,7 +3,6 @@
 // which shows the message recorded by Fail() and closes the window.
 #include "extract/worker.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "archive/block_decoder.h"
@@ -198,7 +197,7 @@ static int CheckPassword(void)
 // title and total, password.
 static int Start(void)
 {
-    g_piece = (unsigned char*)malloc(PIECE_SIZE_MAX);
+    g_piece = (unsigned char*)SysAlloc(PIECE_SIZE_MAX);
     if (!g_piece || !CreateExtractionDirectory())
         return Fail(IDS_ERROR);
     g_archive = SysOpenFile(g_archive_path, SYS_OPEN_READ);
@@ -289,7 +288,7 @@ static void Release(void)
     if (g_archive != SYS_NO_FILE)
         SysClose(g_archive);
     g_archive = SYS_NO_FILE;
-    free(g_piece);
+    SysFree(g_piece);
     g_piece = 0;
 }
 

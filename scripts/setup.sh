@@ -28,3 +28,23 @@ if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
   grep -q '^cs_CZ.UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen
 fi
+
+# The stubs carry zlib's inflate side built from Debian's source of the same
+# zlib. apt fetches it once a deb-src entry for the suite of the deb entry is
+# in its sources; it waits in a cache that survives a clean build.
+zlib_cache="${XDG_CACHE_HOME:-$HOME/.cache}/rozbal/zlib"
+if [[ ! -f "$zlib_cache/source/inflate.c" ]]; then
+  if ! grep -rqs '^\(Types:.*\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+      # The first stanza is the Debian archive itself; the same with deb-src.
+      awk 'BEGIN { RS = ""; ORS = "\n" } NR == 1 { sub(/Types: deb/, "Types: deb-src"); print }' \
+        /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/rozbal-deb-src.sources
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/rozbal-deb-src.list
+    fi
+    apt-get -o DPkg::Lock::Timeout=600 update -q
+  fi
+  rm -rf "$zlib_cache" && mkdir -p "$zlib_cache"
+  (cd "$zlib_cache" && apt-get source -q zlib && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
+  [[ -f "$zlib_cache/source/inflate.c" ]] || { echo "setup: no zlib source in $zlib_cache" >&2; exit 1; }
+fi

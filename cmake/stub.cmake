@@ -11,6 +11,12 @@ add_compile_options(-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-table
 include(${CMAKE_CURRENT_LIST_DIR}/inflate.cmake)
 rozbal_add_inflater(rozbal_inflate)
 
+# The stub's linker script: the linker's own, edited by sections.sed.
+execute_process(
+  COMMAND sh -c "${ROZBAL_MINGW_TRIPLE}-ld --verbose | sed -n '/^=====/,/^=====/{/^=====/d;p}' | sed -f '${CMAKE_CURRENT_LIST_DIR}/sections.sed'"
+  OUTPUT_FILE ${CMAKE_BINARY_DIR}/stub.ld COMMAND_ERROR_IS_FATAL ANY)
+set(ROZBAL_STUB_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/stub.ld)
+
 add_subdirectory(platform)
 add_subdirectory(archive)
 add_subdirectory(extract)
@@ -32,3 +38,4 @@ if(TARGET dialog_host)
 endif()
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/rozbal.rc DIRECTORY ${rc_dirs}
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/animation.avi;${CMAKE_SOURCE_DIR}/resources/texts.h;${CMAKE_SOURCE_DIR}/resources/resource.h")
+

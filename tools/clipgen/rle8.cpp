@@ -19,40 +19,48 @@ int PictureRow(int coded_row)
     return kHeight - 1 - coded_row;
 }
 
-void PutLiterals(Bytes& out, const uint8_t* pixels, int count)
+// Absolute mode needs at least 3 pixels and ends on a word boundary.
+int LiteralCost(int count)
 {
-    if (count < 3) {  // absolute mode needs at least 3 pixels
-        for (int i = 0; i < count; ++i)
-            out.insert(out.end(), {1, pixels[i]});
-        return;
-    }
-    out.insert(out.end(), {0, uint8_t(count)});
-    out.insert(out.end(), pixels, pixels + count);
-    if (count % 2)
-        out.push_back(0);  // absolute runs end on a word boundary
+    return 2 + count + count % 2;
 }
 
-// Codes count pixels: runs of 3 or more as encoded pairs, the rest in
-// absolute mode.
+// Codes count pixels in the fewest bytes: each stretch either as an encoded
+// run of one colour (2 bytes, up to 255 pixels) or in absolute mode
+// (3 to 255 pixels). cost[i] is the least cost of the first i pixels.
 void PutPixels(Bytes& out, const uint8_t* pixels, int count)
 {
-    int literal_start = 0, i = 0;
-    while (i < count) {
-        int run = 1;
-        while (i + run < count && run < 255 && pixels[i + run] == pixels[i])
-            ++run;
-        if (run < 3) {
-            i += run;
+    std::vector<int> cost(count + 1, 0), length(count + 1, 0);
+    std::vector<bool> literal(count + 1, false);
+    for (int end = 1; end <= count; ++end) {
+        cost[end] = -1;
+        for (int n = 1; n <= std::min(255, end); ++n) {
+            const uint8_t* stretch = pixels + end - n;
+            if (n > 1 && stretch[0] != stretch[1])
+                break;
+            if (cost[end] < 0 || cost[end - n] + 2 < cost[end])
+                cost[end] = cost[end - n] + 2, length[end] = n, literal[end] = false;
+        }
+        for (int n = 3; n <= std::min(255, end); ++n) {
+            if (cost[end - n] + LiteralCost(n) < cost[end])
+                cost[end] = cost[end - n] + LiteralCost(n), length[end] = n, literal[end] = true;
+        }
+    }
+    std::vector<int> ends;
+    for (int end = count; end > 0; end -= length[end])
+        ends.push_back(end);
+    for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
+        int n = length[*it];
+        const uint8_t* stretch = pixels + *it - n;
+        if (!literal[*it]) {
+            out.insert(out.end(), {uint8_t(n), stretch[0]});
             continue;
         }
-        for (int at = literal_start; at < i; at += 255)
-            PutLiterals(out, pixels + at, std::min(255, i - at));
-        out.insert(out.end(), {uint8_t(run), pixels[i]});
-        i += run;
-        literal_start = i;
+        out.insert(out.end(), {0, uint8_t(n)});
+        out.insert(out.end(), stretch, stretch + n);
+        if (n % 2)
+            out.push_back(0);
     }
-    for (int at = literal_start; at < count; at += 255)
-        PutLiterals(out, pixels + at, std::min(255, count - at));
 }
 
 void Put(Bytes& out, uint8_t escape)

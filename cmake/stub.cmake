@@ -8,6 +8,9 @@ set(ROZBAL_STUB_NAME rozbal-stub CACHE STRING "file name of the stub executable"
 # -fno-ident: no compiler version string in .rdata for each object.
 add_compile_options(-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
                     -ffunction-sections -fno-ident)
+# libgcc at the very end of every link line: the stub links no C run-time,
+# and a frame over a page anywhere calls libgcc's stack probe.
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -lgcc")
 include(${CMAKE_CURRENT_LIST_DIR}/inflate.cmake)
 rozbal_add_inflater(rozbal_inflate)
 
@@ -15,6 +18,7 @@ rozbal_add_inflater(rozbal_inflate)
 execute_process(
   COMMAND sh -c "${ROZBAL_MINGW_TRIPLE}-ld --verbose | sed -n '/^=====/,/^=====/{/^=====/d;p}' | sed -f '${CMAKE_CURRENT_LIST_DIR}/sections.sed'"
   OUTPUT_FILE ${CMAKE_BINARY_DIR}/stub.ld COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sections.sed)
 set(ROZBAL_STUB_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/stub.ld)
 
 add_subdirectory(platform)

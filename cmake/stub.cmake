@@ -42,4 +42,3 @@ if(TARGET dialog_host)
 endif()
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/rozbal.rc DIRECTORY ${rc_dirs}
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/animation.avi;${CMAKE_SOURCE_DIR}/resources/texts.h;${CMAKE_SOURCE_DIR}/resources/resource.h")
-

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 extern "C" {
@@ -43,10 +44,11 @@ struct TwoTexts {
 
 // Byte values above 127 compare as unsigned, as the C library's do.
 const TwoTexts kPairs[] = {
-    {"", "", 0},           {"", "", 5},           {"a", "", 5},           {"", "a", 5},
-    {"abc", "abc", 3},     {"abc", "abd", 3},     {"abc", "abd", 2},      {"abd", "abc", 9},
-    {"ab", "abc", 9},      {"abc", "ab", 9},      {"\xE1", "a", 1},       {"a", "\xE1", 1},
-    {"Setup", "setup", 9}, {"x\0y", "x\0z", 3},   {"archiv.exe", "archiv.e01", 8},
+    {"", "", 0},           {"", "", 5},         {"a", "", 5},
+    {"", "a", 5},          {"abc", "abc", 3},   {"abc", "abd", 3},
+    {"abc", "abd", 2},     {"abd", "abc", 9},   {"ab", "abc", 9},
+    {"abc", "ab", 9},      {"\xE1", "a", 1},    {"a", "\xE1", 1},
+    {"Setup", "setup", 9}, {"x\0y", "x\0z", 3}, {"archiv.exe", "archiv.e01", 8},
 };
 
 TEST(StubRuntime, ComparesAsTheCLibraryDoes)
@@ -67,10 +69,20 @@ struct Search {
 };
 
 const Search kSearches[] = {
-    {"", ""},         {"", "x"},         {"abc", ""},           {"abc", "c"},
-    {"abc", "d"},     {"abcabc", "ca"},  {"%s a %s", "%s"},     {"aaab", "aab"},
-    {"C:\\x", ":"},   {"dir\\sub/x", "\\/"}, {"dir/sub\\x", "\\/"}, {"name", "\\/"},
-    {"\xE8\xE1", "\xE1"}, {"end", "end!"},
+    {"", ""},
+    {"", "x"},
+    {"abc", ""},
+    {"abc", "c"},
+    {"abc", "d"},
+    {"abcabc", "ca"},
+    {"%s a %s", "%s"},
+    {"aaab", "aab"},
+    {"C:\\x", ":"},
+    {"dir\\sub/x", "\\/"},
+    {"dir/sub\\x", "\\/"},
+    {"name", "\\/"},
+    {"\xE8\xE1", "\xE1"},
+    {"end", "end!"},
 };
 
 TEST(StubRuntime, SearchesAsTheCLibraryDoes)

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 xvfb locales imagemagick pigz psmisc
+  wine64 xvfb locales imagemagick pigz psmisc dpkg-dev
 )
 
 missing=()
@@ -42,9 +42,11 @@ if [[ ! -f "$zlib_cache/source/inflate.c" ]]; then
     else
       sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/rozbal-deb-src.list
     fi
-    apt-get -o DPkg::Lock::Timeout=600 update -q
   fi
   rm -rf "$zlib_cache" && mkdir -p "$zlib_cache"
-  (cd "$zlib_cache" && apt-get source -q zlib && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
+  fetch_zlib() { (cd "$zlib_cache" && apt-get source -q zlib); }
+  # A source entry apt has not read yet needs its package lists first.
+  fetch_zlib || { apt-get -o DPkg::Lock::Timeout=600 update -q && fetch_zlib; }
+  (cd "$zlib_cache" && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
   [[ -f "$zlib_cache/source/inflate.c" ]] || { echo "setup: no zlib source in $zlib_cache" >&2; exit 1; }
 fi

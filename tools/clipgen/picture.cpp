@@ -88,12 +88,12 @@ void DrawClosedFolderFront(Picture& picture)
         picture.at(x, 34) = kWhite;
 }
 
-// The sheet, 11 x 15 pixels upright, centred on centre and turned by angle
+// The sheet, 10 x 14 pixels upright, centred on centre and turned by angle
 // (radians): white with a black edge. Plain, since every line on it would
 // cost bytes in each frame it moves in.
 void DrawSheet(Picture& picture, Point centre, double angle)
 {
-    const double half_w = 5.5, half_h = 7.5;
+    const double half_w = 5, half_h = 7;
     double c = std::cos(angle), s = std::sin(angle);
     Draw(
         picture,

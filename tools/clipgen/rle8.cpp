@@ -9,10 +9,6 @@ namespace {
 // Escape codes: a zero count followed by one of these.
 constexpr uint8_t kEndOfLine = 0, kEndOfBitmap = 1, kDelta = 2;
 
-// Changed pixels closer than this are coded together: skipping costs a
-// 4-byte delta escape.
-constexpr int kMinGap = 4;
-
 // Coded rows are bottom-up.
 int PictureRow(int coded_row)
 {
@@ -84,6 +80,40 @@ void MoveTo(Bytes& out, int& x, int& row, int to_x, int to_row)
     }
 }
 
+// What coding count pixels costs.
+size_t PixelCost(const uint8_t* pixels, int count)
+{
+    Bytes coded;
+    PutPixels(coded, pixels, count);
+    return coded.size();
+}
+
+// Brings the decoder's position (x, row) to (to_x, to_row), where changed
+// pixels start, the cheaper way: by escapes, or by coding the unchanged
+// pixels on the way again (after an end of line when to_row is the next
+// row). row_pixels is to_row's picture row. Returns where the pixels to
+// code start.
+int Reach(Bytes& out, int& x, int& row, int to_x, int to_row, const uint8_t* row_pixels)
+{
+    Bytes moves;
+    int moved_x = x, moved_row = row;
+    MoveTo(moves, moved_x, moved_row, to_x, to_row);
+    bool same_row = to_row == row && to_x >= x, next_row = to_row == row + 1;
+    int from = same_row ? x : 0;
+    if ((same_row || next_row) && (next_row ? 2 : 0) + PixelCost(row_pixels + from, to_x - from) < moves.size()) {
+        if (next_row) {
+            Put(out, kEndOfLine);
+            x = 0;
+            ++row;
+        }
+        return from;
+    }
+    out.insert(out.end(), moves.begin(), moves.end());
+    x = moved_x;
+    row = moved_row;
+    return to_x;
+}
+
 }  // namespace
 
 Bytes EncodeKeyFrame(const Picture& picture)
@@ -105,24 +135,17 @@ Bytes EncodeDeltaFrame(const Picture& previous, const Picture& next)
     for (int coded_row = 0; coded_row < kHeight; ++coded_row) {
         int y = PictureRow(coded_row);
         auto changed = [&](int at) { return previous.at(at, y) != next.at(at, y); };
-        int at = 0;
-        while (at < kWidth) {
+        for (int at = 0; at < kWidth;) {
             if (!changed(at)) {
                 ++at;
                 continue;
             }
-            // Extend the span over short unchanged gaps.
-            int end = at + 1, last_change = at;
-            while (end < kWidth && end - last_change <= kMinGap) {
-                if (changed(end))
-                    last_change = end;
+            int end = at + 1;
+            while (end < kWidth && changed(end))
                 ++end;
-            }
-            end = last_change + 1;
-            MoveTo(out, x, row, at, coded_row);
-            PutPixels(out, next.row(y) + at, end - at);
-            x = end;
-            at = end;
+            int from = Reach(out, x, row, at, coded_row, next.row(y));
+            PutPixels(out, next.row(y) + from, end - from);
+            x = at = end;
         }
     }
     Put(out, kEndOfBitmap);

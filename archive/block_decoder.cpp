@@ -3,7 +3,6 @@
 #include "archive/format.h"
 #include "platform/platform.h"
 
-#include <stdlib.h>
 #include <zlib.h>
 
 uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length, unsigned char* output,
@@ -61,8 +60,8 @@ int DecodeBlockFile(const char* block_path, const char* plain_path)
     plain = SysCreateExclusive(plain_path);
     if (plain == SYS_NO_FILE)
         goto end;
-    input = (unsigned char*)malloc(BLOCK_PAYLOAD_MAX);
-    output = (unsigned char*)malloc(BLOCK_PLAIN_MAX);
+    input = (unsigned char*)SysAlloc(BLOCK_PAYLOAD_MAX);
+    output = (unsigned char*)SysAlloc(BLOCK_PLAIN_MAX);
     if (!input || !output)
         goto end;
 
@@ -81,8 +80,8 @@ int DecodeBlockFile(const char* block_path, const char* plain_path)
     }
 
 end:
-    free(output);
-    free(input);
+    SysFree(output);
+    SysFree(input);
     if (plain != SYS_NO_FILE)
         SysClose(plain);
     if (block != SYS_NO_FILE)

@@ -9,6 +9,10 @@ if(ROZBAL_SANITIZE)
 endif()
 
 find_package(ZLIB REQUIRED)
+# The stubs' inflater, natively under z_ names beside the system's zlib: its
+# test and the decoder benchmark compare the two.
+include(${CMAKE_CURRENT_LIST_DIR}/inflate.cmake)
+rozbal_add_inflater(rozbal_inflate_prefixed Z_PREFIX)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 enable_testing()

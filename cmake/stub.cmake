@@ -1,10 +1,25 @@
-# The Windows stub: no C++ run-time (no exceptions, RTTI or standard
-# library), zlib and libgcc linked in statically, nothing imported but
-# system DLLs. Each folder adds its stub sources to rozbal_stub_sources.
+# The Windows stub: no C or C++ run-time at all (platform/win32/runtime.cpp
+# has the few functions the code and the compiler call, the entry point is
+# our own), zlib's inflate side built from source, nothing imported but
+# system DLLs.
 set(ROZBAL_STUB_NAME rozbal-stub CACHE STRING "file name of the stub executable")
+# No -fdata-sections: this compiler then gives zero-initialised variables
+# sections of their own that take room in the file instead of in .bss.
+# -fno-ident: no compiler version string in .rdata for each object.
 add_compile_options(-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-                    -ffunction-sections -fdata-sections)
-find_library(ROZBAL_ZLIB_STATIC libz.a REQUIRED)
+                    -ffunction-sections -fno-ident)
+# libgcc at the very end of every link line: the stub links no C run-time,
+# and a frame over a page anywhere calls libgcc's stack probe.
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -lgcc")
+include(${CMAKE_CURRENT_LIST_DIR}/inflate.cmake)
+rozbal_add_inflater(rozbal_inflate)
+
+# The stub's linker script: the linker's own, edited by sections.sed.
+execute_process(
+  COMMAND sh -c "${ROZBAL_MINGW_TRIPLE}-ld --verbose | sed -n '/^=====/,/^=====/{/^=====/d;p}' | sed -f '${CMAKE_CURRENT_LIST_DIR}/sections.sed'"
+  OUTPUT_FILE ${CMAKE_BINARY_DIR}/stub.ld COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sections.sed)
+set(ROZBAL_STUB_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/stub.ld)
 
 add_subdirectory(platform)
 add_subdirectory(archive)

@@ -6,7 +6,6 @@
 // time and remove it, and the worker then stops rather than write anywhere.
 #include "extract/worker.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "archive/block_decoder.h"
@@ -201,7 +200,7 @@ static int SetupProgramStaysInside(void)
 // title and total, password.
 static int Start(void)
 {
-    g_run.piece = (unsigned char*)malloc(PIECE_SIZE_MAX);
+    g_run.piece = (unsigned char*)SysAlloc(PIECE_SIZE_MAX);
     if (!g_run.piece || !InExtraction(CreateExtractionDirectory))
         return Fail(IDS_ERROR);
     g_run.archive = SysOpenFile(g_archive_path, SYS_OPEN_READ);
@@ -305,7 +304,7 @@ static void Release(void)
     if (g_run.archive != SYS_NO_FILE)
         SysClose(g_run.archive);
     g_run.archive = SYS_NO_FILE;
-    free(g_run.piece);
+    SysFree(g_run.piece);
     g_run.piece = 0;
 }
 

@@ -122,3 +122,10 @@ void SysWaitProcess(SysProcess process);
 
 // Pauses the calling thread (Sleep).
 void SysSleep(uint32_t milliseconds);
+
+// Obtains size bytes of memory, uninitialised (the process heap). Returns
+// the block, or 0 when there is not that much.
+void* SysAlloc(uint32_t size);
+
+// Releases a block of SysAlloc; 0 is ignored.
+void SysFree(void* block);

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl
+  wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl dpkg-dev
 )
 
 missing=()
@@ -27,4 +27,26 @@ if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
   sed -i 's/^# *cs_CZ.UTF-8/cs_CZ.UTF-8/' /etc/locale.gen
   grep -q '^cs_CZ.UTF-8' /etc/locale.gen || echo 'cs_CZ.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen
+fi
+
+# The stubs carry zlib's inflate side built from Debian's source of the same
+# zlib. apt fetches it once a deb-src entry for the suite of the deb entry is
+# in its sources; it waits in a cache that survives a clean build.
+zlib_cache="${XDG_CACHE_HOME:-$HOME/.cache}/rozbal/zlib"
+if [[ ! -f "$zlib_cache/source/inflate.c" ]]; then
+  if ! grep -rqs '^\(Types:.*\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+      # The first stanza is the Debian archive itself; the same with deb-src.
+      awk 'BEGIN { RS = ""; ORS = "\n" } NR == 1 { sub(/Types: deb/, "Types: deb-src"); print }' \
+        /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/rozbal-deb-src.sources
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/rozbal-deb-src.list
+    fi
+  fi
+  rm -rf "$zlib_cache" && mkdir -p "$zlib_cache"
+  fetch_zlib() { (cd "$zlib_cache" && apt-get source -q zlib); }
+  # A source entry apt has not read yet needs its package lists first.
+  fetch_zlib || { apt-get -o DPkg::Lock::Timeout=600 update -q && fetch_zlib; }
+  (cd "$zlib_cache" && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
+  [[ -f "$zlib_cache/source/inflate.c" ]] || { echo "setup: no zlib source in $zlib_cache" >&2; exit 1; }
 fi

@@ -390,3 +390,13 @@ void SysSleep(uint32_t milliseconds)
     struct timespec left = {(time_t)(milliseconds / 1000), (long)(milliseconds % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {}
 }
+
+void* SysAlloc(uint32_t size)
+{
+    return malloc(size);
+}
+
+void SysFree(void* block)
+{
+    free(block);
+}

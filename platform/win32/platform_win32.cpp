@@ -218,3 +218,14 @@ void SysSleep(uint32_t milliseconds)
 {
     Sleep(milliseconds);
 }
+
+void* SysAlloc(uint32_t size)
+{
+    return HeapAlloc(GetProcessHeap(), 0, size);
+}
+
+void SysFree(void* block)
+{
+    if (block)
+        HeapFree(GetProcessHeap(), 0, block);
+}

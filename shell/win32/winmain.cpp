@@ -50,8 +50,7 @@ static void InitControlsSafely(void)
 
 // What follows the program's name and the blanks and control characters
 // after it. A quoted name ends at its closing quote, even when no blank
-// follows; MinGW's run-time, unlike Microsoft's, would skip on to the next
-// blank, so WinMain's own argument is not used.
+// follows.
 static const char* ArgumentsOf(const char* command_line)
 {
     const unsigned char* at = (const unsigned char*)command_line;
@@ -71,16 +70,23 @@ static const char* ArgumentsOf(const char* command_line)
 }
 
 // Returns 0 whatever became of the installation.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
 {
     g_instance = instance;
     // A path cut short could name some other file; an empty one fails to open.
     if (!SysGetModulePath(g_archive_path, sizeof g_archive_path))
         g_archive_path[0] = '\0';
-    const char* arguments = ArgumentsOf(GetCommandLineA());
     if (arguments[0] == 'X' || arguments[0] == 'x')
         memcpy(g_archive_path, TEST_ARCHIVE_PATH, sizeof TEST_ARCHIVE_PATH);
     InitControlsSafely();
     DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_PROGRESS), NULL, ProgressDialogProc, 0);
     return 0;
+}
+
+// The process's entry (the linker's default name for a window program). No
+// C run-time start-up runs before it: no static constructors, no argument
+// vectors, no handlers; the process ends with WinMain's result.
+extern "C" void WinMainCRTStartup(void)
+{
+    ExitProcess(WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)ArgumentsOf(GetCommandLineA()), SW_SHOWDEFAULT));
 }

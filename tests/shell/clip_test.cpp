@@ -1,12 +1,14 @@
 // The committed clip, read with our own reader: its headers, palette,
-// index and frames, and that the frames show something moving from left to
-// right on magenta.
+// index and frames, that the frames show something moving from left to
+// right on magenta, and exactly what clipgen drew.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "tests/shell/rle8_reader.h"
+#include "tools/clipgen/picture.h"
 
 namespace cliptest {
 namespace {
@@ -157,6 +159,22 @@ TEST_F(Clip, SomethingMovesLeftToRightThenTheLastPictureHolds)
     EXPECT_GT(previous_x, 2 * kWidth / 3) << "the sheet ends at the right";
     for (int i = 24; i < kFrames; ++i)
         EXPECT_EQ(frames_[i].data, std::vector<uint8_t>({0, 1})) << "frame " << i + 1;
+}
+
+// The coding loses nothing: frame by frame, what a player shows is what
+// clipgen drew (its drawing, not its coding, is what this trusts), and the
+// last picture holds.
+TEST_F(Clip, FramesShowExactlyTheDrawnPictures)
+{
+    std::vector<std::vector<uint8_t>> pictures = Pictures();
+    std::vector<clipgen::Picture> drawn = clipgen::DrawFlight();
+    ASSERT_EQ(pictures.size(), size_t(kFrames));
+    ASSERT_FALSE(drawn.empty());
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const clipgen::Picture& want = drawn[std::min(i, drawn.size() - 1)];
+        EXPECT_TRUE(std::equal(pictures[i].begin(), pictures[i].end(), want.pixels.begin(), want.pixels.end()))
+            << "frame " << i + 1;
+    }
 }
 
 }  // namespace

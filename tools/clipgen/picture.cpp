@@ -88,32 +88,20 @@ void DrawClosedFolderFront(Picture& picture)
         picture.at(x, 34) = kWhite;
 }
 
-// The sheet, 13 x 17 pixels upright, centred on centre and turned by angle
-// (radians), with three lines of "text".
+// The sheet, 10 x 14 pixels upright, centred on centre and turned by angle
+// (radians): white with a black edge. Plain, since every line on it would
+// cost bytes in each frame it moves in.
 void DrawSheet(Picture& picture, Point centre, double angle)
 {
-    const double half_w = 6.5, half_h = 8.5;
+    const double half_w = 5, half_h = 7;
     double c = std::cos(angle), s = std::sin(angle);
-    auto local = [=](double x, double y) {
-        double dx = x - centre.x, dy = y - centre.y;
-        return Point{c * dx + s * dy, -s * dx + c * dy};
-    };
     Draw(
         picture,
         [=](double x, double y) {
-            Point p = local(x, y);
-            return std::fabs(p.x) <= half_w && std::fabs(p.y) <= half_h;
+            double dx = x - centre.x, dy = y - centre.y;
+            return std::fabs(c * dx + s * dy) <= half_w && std::fabs(-s * dx + c * dy) <= half_h;
         },
         kWhite, kBlack);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            Point p = local(x + 0.5, y + 0.5);
-            double line = std::floor(p.y);
-            bool on_line = std::fabs(p.x) <= 3.5 && (line == -4 || line == 0 || line == 4);
-            if (on_line)
-                picture.at(x, y) = kGrey;
-        }
-    }
 }
 
 struct SheetPose {

@@ -74,7 +74,7 @@ namespace {
 PROCESS_INFORMATION g_program;
 HWND g_current;
 DWORD g_timeout = 10000;
-bool g_ascii_texts;  // DRIVER_TEXTS=ascii
+bool g_ascii_texts;   // DRIVER_TEXTS=ascii
 std::string g_error;  // set by a failing command
 
 const struct {

@@ -28,17 +28,11 @@ add_subdirectory(shell)
 add_subdirectory(resources)
 
 # Windows-side test programs (the UI driver, dialog host, recording setup
-# program), declared one line each in tests/windows/CMakeLists.txt. Only the
-# x86_64 build runs here, under wine64.
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
-  add_subdirectory(tests/windows)
-endif()
+# program), declared one line each in tests/windows/CMakeLists.txt.
+add_subdirectory(tests/windows)
 
 # windres reports no dependencies: rebuild the resources wherever rozbal.rc
 # is compiled when a file it reads changes.
-set(rc_dirs ${CMAKE_SOURCE_DIR}/shell)
-if(TARGET dialog_host)
-  list(APPEND rc_dirs ${CMAKE_SOURCE_DIR}/tests/windows)
-endif()
-set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/rozbal.rc DIRECTORY ${rc_dirs}
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/rozbal.rc
+  DIRECTORY ${CMAKE_SOURCE_DIR}/shell ${CMAKE_SOURCE_DIR}/tests/windows
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/animation.avi;${CMAKE_SOURCE_DIR}/resources/texts.h;${CMAKE_SOURCE_DIR}/resources/resource.h")

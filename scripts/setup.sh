@@ -50,3 +50,49 @@ if [[ ! -f "$zlib_cache/source/inflate.c" ]]; then
   (cd "$zlib_cache" && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
   [[ -f "$zlib_cache/source/inflate.c" ]] || { echo "setup: no zlib source in $zlib_cache" >&2; exit 1; }
 fi
+
+# The 32-bit stub runs in wine64's WoW64 mode, which needs Wine's 32-bit
+# Windows DLLs (tests/e2e/wine-env.sh points WINEDLLPATH at them). They come
+# from libwine:i386 of wine64's own version, downloaded and unpacked, never
+# installed, into a cache that outlives build trees: VERSION/ holds the
+# unpacked DLLs, dllpath/ the two links Wine's DLL path needs. A machine
+# fetches them once per Wine version; concurrent runs take turns.
+wine_i386=${XDG_CACHE_HOME:-$HOME/.cache}/rozbal/wine-i386
+version=$(dpkg-query -W -f='${Version}' wine64)
+dlls=$version/usr/lib/i386-linux-gnu/wine/i386-windows
+mkdir -p "$wine_i386"
+exec 9>"$wine_i386/.lock"
+flock 9
+if [ ! -e "$wine_i386/$dlls/ntdll.dll" ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture (no package of it gets installed)"
+    dpkg --add-architecture i386
+  fi
+  apt-cache show "libwine:i386=$version" >/dev/null 2>&1 || apt-get update -q
+  echo "setup: fetching Wine's 32-bit DLLs (libwine:i386 $version)"
+  deb=$wine_i386/libwine_${version/:/%3a}_i386.deb
+  [ -f "$deb" ] || (cd "$wine_i386" && apt-get download -q "libwine:i386=$version")
+  rm -rf "$wine_i386/$version.part"
+  mkdir -p "$wine_i386/$version.part"
+  dpkg-deb --fsys-tarfile "$deb" |
+    tar -x -C "$wine_i386/$version.part" ./usr/lib/i386-linux-gnu/wine/i386-windows
+  rm -rf "$wine_i386/$version"
+  mv "$wine_i386/$version.part" "$wine_i386/$version"
+  stale=1
+fi
+# Each link is replaced by a rename, so a test that runs meanwhile sees the
+# old one or the new one.
+point() {  # name, target
+  [ "$(readlink "$wine_i386/dllpath/$1")" = "$2" ] && return
+  ln -sfn "$2" "$wine_i386/dllpath/.$1"
+  mv -T "$wine_i386/dllpath/.$1" "$wine_i386/dllpath/$1"
+}
+mkdir -p "$wine_i386/dllpath"
+point i386-windows "../$dlls"
+point x86_64-unix /usr/lib/x86_64-linux-gnu/wine/x86_64-unix
+# Once the links name the new version, what other versions left can go.
+if [ -n "${stale:-}" ]; then
+  find "$wine_i386" -mindepth 1 -maxdepth 1 ! -name dllpath ! -name .lock ! -name "$version" \
+    -exec rm -rf {} +
+fi
+exec 9>&-

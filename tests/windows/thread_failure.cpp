@@ -14,11 +14,16 @@ static HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD
     return NULL;
 }
 
-// The window's code calls CreateThread through this import slot (the x86_64
-// name; the test programs are built for x86_64 only). Defined here, it
-// keeps the linker from taking kernel32's.
+// The window's code calls CreateThread through its import slot, named as
+// the architecture decorates it. Defined here, it keeps the linker from
+// taking kernel32's.
+#ifdef _WIN64
+#define CREATE_THREAD_SLOT "__imp_CreateThread"
+#else
+#define CREATE_THREAD_SLOT "__imp__CreateThread@24"
+#endif
 extern "C" {
-void* __imp_CreateThread = (void*)FailingCreateThread;
+void* g_create_thread_slot __asm__(CREATE_THREAD_SLOT) = (void*)FailingCreateThread;
 }
 
 int main() {

@@ -35,7 +35,7 @@ EXPECTED
     check_removed "$1" "$work/before"
 }
 
-run bare-stub Zkušební "$STUB64 x"
+run bare-stub Zkušební "$STUB x"
 run word Zkušební "$WORK\\own.exe XYZ"
 run blanks Zkušební "$WORK\\own.exe    x"
 run quoted Zkušební "\"$WORK\\own.exe\"X"

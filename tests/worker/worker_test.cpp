@@ -208,6 +208,11 @@ struct SetupFieldCase {
     std::vector<std::string> arguments;
 };
 
+static void PrintTo(const SetupFieldCase& setup, std::ostream* out)
+{
+    *out << '"' << setup.field << '"';
+}
+
 class SetupFieldTest : public WorkerTest, public ::testing::WithParamInterface<SetupFieldCase> {};
 
 TEST_P(SetupFieldTest, ProgramIsTakenFromTheFieldInsideTheExtractionDirectory)
@@ -234,6 +239,11 @@ struct ElevationCase {
     Log log;
     bool ran;
 };
+
+static void PrintTo(const ElevationCase& elevation, std::ostream* out)
+{
+    *out << (elevation.declined ? "declined" : "accepted");
+}
 
 class ElevationTest : public WorkerTest, public ::testing::WithParamInterface<ElevationCase> {};
 

@@ -186,7 +186,7 @@ CommandLine ParseCommandLine(int argc, char** argv)
             return Option{true, [&target](const std::string& v) { target = v; }};
         };
         auto path = [](std::filesystem::path& target) {
-            return Option{true, [&target](const std::string& v) { target = v; }};
+            return Option{true, [&target](const std::string& v) { target = std::filesystem::u8path(v); }};
         };
         Parse(
             argc, argv,
@@ -218,7 +218,7 @@ CommandLine ParseCommandLine(int argc, char** argv)
             throw UsageError("pack needs exactly one directory");
         if (pack.output.empty())
             throw UsageError("pack needs -o SETUP.EXE");
-        pack.tree = operands[0];
+        pack.tree = std::filesystem::u8path(operands[0]);
         return line;
     }
 
@@ -242,8 +242,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
     if (operands.size() != wanted)
         throw UsageError(line.command +
                          (wanted == 1 ? " needs one installer" : " needs an installer and a directory"));
-    read.archive = operands[0];
+    read.archive = std::filesystem::u8path(operands[0]);
     if (wanted == 2)
-        read.target = operands[1];
+        read.target = std::filesystem::u8path(operands[1]);
     return line;
 }

@@ -6,6 +6,7 @@
 
 #include "extract/commands.h"
 #include "extract/worker.h"
+#include "tools/rozbal/system.h"
 
 namespace {
 
@@ -15,29 +16,24 @@ struct Window {
     HeadlessOptions options;
 } g_headless;
 
-// The temporary directory comes from $TMPDIR (platform/posix); the caller's
-// value is put back after the run.
+// The temporary directory comes from the environment (TMPDIR for
+// platform/posix, TMP for platform/win32); the caller's value is put back
+// after the run.
 class TemporaryDirectory {
   public:
-    explicit TemporaryDirectory(const char* directory)
+    explicit TemporaryDirectory(const char* directory) : old_(Environment(kTempVariable))
     {
-        const char* old = getenv("TMPDIR");
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv("TMPDIR", directory, 1);
+        SetEnvironment(kTempVariable, std::string(directory));
     }
     ~TemporaryDirectory()
     {
-        if (had_)
-            setenv("TMPDIR", old_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
+        SetEnvironment(kTempVariable, old_);
     }
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
   private:
-    bool had_;
-    std::string old_;
+    std::optional<std::string> old_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // rozbal: builds installers from a tree and inspects them.
 #include "tools/rozbal/cli.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/system.h"
 
 #include <csignal>
 #include <cstdio>
@@ -9,7 +10,11 @@
 int main(int argc, char** argv)
 {
     try {
-        CommandLine line = ParseCommandLine(argc, argv);
+        std::vector<std::string> arguments = Arguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments)
+            pointers.push_back(argument.data());
+        CommandLine line = ParseCommandLine(static_cast<int>(pointers.size()), pointers.data());
         if (line.help) {
             std::fputs(HelpText(line.command), stdout);
             return EXIT_OK;

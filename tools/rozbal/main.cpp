@@ -7,14 +7,21 @@
 #include <cstdio>
 #include <new>
 
+#ifndef ROZBAL_VERSION
+#define ROZBAL_VERSION "unknown"
+#endif
+#ifndef ROZBAL_STUB_ZLIB_VERSION
+#define ROZBAL_STUB_ZLIB_VERSION "unknown"
+#endif
+
 int main(int argc, char** argv)
 {
     try {
-        std::vector<std::string> arguments = Arguments(argc, argv);
-        std::vector<char*> pointers;
-        for (std::string& argument : arguments)
-            pointers.push_back(argument.data());
-        CommandLine line = ParseCommandLine(static_cast<int>(pointers.size()), pointers.data());
+        CommandLine line = ParseCommandLine(Arguments(argc, argv));
+        if (line.version) {
+            std::printf("rozbal %s\nstubs: zlib %s\n", ROZBAL_VERSION, ROZBAL_STUB_ZLIB_VERSION);
+            return EXIT_OK;
+        }
         if (line.help) {
             std::fputs(HelpText(line.command), stdout);
             return EXIT_OK;

@@ -4,7 +4,7 @@
 # with both; rozbal.exe lists, verifies and extracts it back to the tree;
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
-# hold as the native one does.
+# hold as the native one does. Beside its stub it needs no --stub.
 # Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
 # rozbal.exe) and ROZBAL_STUB.
 set -u
@@ -64,7 +64,7 @@ diff -r "$tree" Rozbaleno || fail "extracted tree differs"
 mkdir -p Ωmega/data
 printf 'MZ' >Ωmega/setup.exe
 printf 'x' >Ωmega/data/a.txt
-expect 0 "" exe pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA.EXE
+exe pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
 "$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
 cmp OMEGA.EXE OMEGA2.EXE || fail "Ωmega packs differ"
 printf 'x' >"Ωmega/data/Ωx.txt"
@@ -76,6 +76,14 @@ expect 1 "--title: the text cannot be written in code page 1250" \
 
 # Not a console: no progress bar, only the summary.
 exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE 2>bar.txt || fail "pack without -q"
-grep -q $'\r' bar.txt && fail "a progress bar went to a file"
+grep -qF $'\r[' bar.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
+# Unpacked on its own with its stub beside it, it needs no --stub.
+exe_path=${ROZBAL_EXE##* }
+mkdir tool
+cp "$exe_path" tool/rozbal.exe
+cp stub.exe tool/rozbal-stub.exe
+${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.exe "$tree" -o BESIDE.EXE || fail "pack without --stub"
+expect 0 "BESIDE.EXE: OK" exe verify --password Heslo BESIDE.EXE
+
 echo "rozbal.exe: same bytes as rozbal; list, verify, extract, names and paths pass"

@@ -33,8 +33,8 @@ class Cli : public ::testing::Test {
     Result Run(const std::string& args)
     {
         const char* under_test = std::getenv("ROZBAL_UNDER_TEST");
-        std::string command = "cd '" + dir_.path().string() + "' && " + (under_test ? under_test : ROZBAL_BINARY) +
-                              " " + args + " >out.txt 2>err.txt";
+        std::string command = "cd '" + dir_.path().string() + "' && " +
+                              (under_test ? under_test : ROZBAL_BINARY) + " " + args + " >out.txt 2>err.txt";
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"),
                 ReadFile(dir_ / "err.txt")};
@@ -305,8 +305,10 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
         {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
         {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1, "--level needs a number from 1 to 12"},
-        {"pack --stub stub.exe --setup setup.exe --level=13 ok -o X", 1, "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe --level=13 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
         {"pack --stub stub.exe --setup setup.exe -o", 1, "--output"},
         {"pack --stub stub.exe --setup setup.exe ok more -o X", 1, "pack needs exactly one directory"},
         {"list --bogus GOOD.EXE", 1, "unknown option --bogus"},

@@ -37,8 +37,9 @@ TEST(Tree, OrderNamesAndRefusals)
         // A directory's own files come before its subdirectories.
         {{"z", "a/z", "a/b/x", "a/c", "aa"}, "aa|z|a\\c|a\\z|a\\b\\x"},
         {{"příliš žluťoučký.txt"}, "p\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD.txt"},
-        {{"x", "e/", "d/f/"}, "x warning: empty directory 'd' left out: an archive holds files only"
-                              " warning: empty directory 'e' left out: an archive holds files only"},
+        {{"x", "e/", "d/f/"},
+         "x warning: empty directory 'd' left out: an archive holds files only"
+         " warning: empty directory 'e' left out: an archive holds files only"},
         {{"x", "a/b/c"}, "error: directory 'a' holds subdirectories but no file of its own"},
         {{"a/b/c", "a/b/d", "a/x"}, "a\\x|a\\b\\c|a\\b\\d"},
         {{"e/"}, "error: "},
@@ -51,7 +52,8 @@ TEST(Tree, OrderNamesAndRefusals)
         {{"Readme", "README"}, "error: 'README' and 'Readme' would be the same file on Windows"},
         {{"Dir/x", "dir/y"}, "error: 'Dir' and 'dir' would be the same file on Windows"},
         {{"ŽLUŤ", "žluť"}, "error: 'ŽLUŤ' and 'žluť' would be the same file on Windows"},
-        {{"12345678901234567890123456789012345678901234567"}, "12345678901234567890123456789012345678901234567"},
+        {{"12345678901234567890123456789012345678901234567"},
+         "12345678901234567890123456789012345678901234567"},
         {{"123456789012345678901234567890123456789012345678"}, "error: '1234"},
         {{"a234567890/234567890/234567890/234567890/234567"}, "error: directory 'a234567890'"},
     };

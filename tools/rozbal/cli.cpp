@@ -201,7 +201,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         }
         if (rest.empty())
             throw UsageError("no command given");
-        throw UsageError(rest[0][0] == '-' ? "unknown option " + rest[0] : "unknown command '" + rest[0] + "'");
+        throw UsageError(rest[0][0] == '-' ? "unknown option " + rest[0]
+                                           : "unknown command '" + rest[0] + "'");
     }
     CLI::App* command = app.get_subcommands()[0];
     line.command = command->get_name();

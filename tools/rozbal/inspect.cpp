@@ -53,8 +53,8 @@ class Scratch {
             if (error)
                 break;
         }
-        throw OutputError(SystemMessage("cannot create a directory in " + temp.string(),
-                                        error ? error.value() : EEXIST));
+        throw OutputError(
+            SystemMessage("cannot create a directory in " + temp.string(), error ? error.value() : EEXIST));
     }
     ~Scratch()
     {
@@ -94,7 +94,8 @@ void MoveOut(const fs::path& from, const fs::path& target)
         else
             fs::rename(entry, target / fs::u8path(utf8), error);
         if (error)
-            throw OutputError(SystemMessage("cannot write " + (target / fs::u8path(utf8)).string(), error.value()));
+            throw OutputError(
+                SystemMessage("cannot write " + (target / fs::u8path(utf8)).string(), error.value()));
     }
 }
 

@@ -21,8 +21,8 @@ constexpr size_t kBufferSize = 4 << 20;
 
 OutputFile::OutputFile(fs::path target) : target_(std::move(target))
 {
-    temporary_ =
-        target_.parent_path() / fs::u8path("." + target_.filename().u8string() + ".part" + std::to_string(ProcessId()));
+    temporary_ = target_.parent_path() /
+                 fs::u8path("." + target_.filename().u8string() + ".part" + std::to_string(ProcessId()));
     fd_ = CreateExclusive(temporary_);
     if (fd_ < 0)
         throw OutputError(SystemMessage("cannot create " + temporary_.string(), errno));
@@ -33,8 +33,7 @@ OutputFile::~OutputFile()
 {
     if (fd_ >= 0)
         close(fd_);
-    if (!committed_)
-    {
+    if (!committed_) {
         std::error_code ignored;
         fs::remove(temporary_, ignored);
     }
@@ -87,8 +86,8 @@ void OutputFile::Commit()
     std::error_code error;
     fs::rename(temporary_, target_, error);  // replaces an existing target, also on Windows
     if (error)
-        throw OutputError(SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(),
-                                        error.value()));
+        throw OutputError(
+            SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), error.value()));
     committed_ = true;
 }
 

@@ -55,7 +55,8 @@ class InputFile {
                     break;
                 data.resize(std::min(limit, 2 * got));
             }
-            auto n = read(fd_, data.data() + got, static_cast<unsigned>(std::min<size_t>(data.size() - got, 1 << 30)));
+            auto n = read(fd_, data.data() + got,
+                          static_cast<unsigned>(std::min<size_t>(data.size() - got, 1 << 30)));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)

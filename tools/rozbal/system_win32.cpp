@@ -126,7 +126,8 @@ int OpenForReading(const fs::path& path)
 
 int CreateExclusive(const fs::path& path)
 {
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
 }
 
 bool IsTerminal(std::FILE* stream)

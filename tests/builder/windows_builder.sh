@@ -4,7 +4,8 @@
 # with both; rozbal.exe lists, verifies and extracts it back to the tree;
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
-# hold as the native one does. Beside its stub it needs no --stub.
+# hold as the native one does. Beside its stub it needs no --stub. Nothing
+# from an archive can run.
 # Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
 # rozbal.exe) and ROZBAL_STUB.
 set -u
@@ -31,6 +32,12 @@ expect() {
 exe() {
     $ROZBAL_EXE "$@"
 }
+
+# The link put headless.cpp's functions in place of the worker's pause and
+# launch: no call may reach the real ones (the names are mangled alike).
+exe_path=${ROZBAL_EXE##* }
+x86_64-w64-mingw32-objdump -d "$exe_path" | grep -E 'call.*<_Z(8SysSleepj|13SysRunAndWaitPc)>' &&
+    fail "rozbal.exe calls the worker's real pause or launch"
 
 tree=Přílohy
 mkdir -p "$tree/Dokumenty/Účetnictví" "$tree/Obrázky"
@@ -79,7 +86,6 @@ exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE 2>bar.txt || fail 
 grep -qF $'\r[' bar.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 # Unpacked on its own with its stub beside it, it needs no --stub.
-exe_path=${ROZBAL_EXE##* }
 mkdir tool
 cp "$exe_path" tool/rozbal.exe
 cp stub.exe tool/rozbal-stub.exe

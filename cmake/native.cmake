@@ -30,7 +30,8 @@ if(ROZBAL_WINDOWS)
       BUILD_ALWAYS ON)
     set(ROZBAL_STUB_${arch} ${CMAKE_BINARY_DIR}/stub-${arch}/${stub_name}.exe)
   endforeach()
-  # The builder for Windows users, from the same sources.
+  # The builder for Windows users, from the same sources; ROZBAL_EXE is its
+  # path, for the tests and the Windows package.
   ExternalProject_Add(rozbal-exe
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/rozbal-exe

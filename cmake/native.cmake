@@ -34,6 +34,16 @@ if(ROZBAL_WINDOWS)
       BUILD_ALWAYS ON)
     set(ROZBAL_STUB_${arch} ${CMAKE_BINARY_DIR}/stub-${arch}/${stub_name}.exe)
   endforeach()
+  # The builder for Windows users, from the same sources; ROZBAL_EXE is its
+  # path, for the tests and the Windows package.
+  ExternalProject_Add(rozbal-exe
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/rozbal-exe
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64.cmake
+               -DROZBAL_MINGW_THREADS=posix -DROZBAL_BUILDER_EXE=ON -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON)
+  set(ROZBAL_EXE ${CMAKE_BINARY_DIR}/rozbal-exe/rozbal.exe)
 endif()
 
 add_subdirectory(platform)

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  zlib1g-dev libcli11-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
+  libz-mingw-w64-dev
   wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl dpkg-dev
 )
 

@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -26,11 +27,14 @@ class Cli : public ::testing::Test {
         WriteFile(stub_, std::string(1000, 'M'));
     }
 
-    // Runs rozbal with `args` (already quoted as needed) in the scratch directory.
+    // Runs rozbal with `args` (already quoted as needed) in the scratch
+    // directory: the builder of this build, or the command in
+    // ROZBAL_UNDER_TEST (rozbal.exe under Wine), which must behave alike.
     Result Run(const std::string& args)
     {
-        std::string command =
-            "cd '" + dir_.path().string() + "' && " ROZBAL_BINARY " " + args + " >out.txt 2>err.txt";
+        const char* under_test = std::getenv("ROZBAL_UNDER_TEST");
+        std::string command = "cd '" + dir_.path().string() + "' && " +
+                              (under_test ? under_test : ROZBAL_BINARY) + " " + args + " >out.txt 2>err.txt";
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"),
                 ReadFile(dir_ / "err.txt")};
@@ -301,6 +305,14 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
         {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
         {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
+        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe --level=13 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe -o", 1, "--output"},
+        {"pack --stub stub.exe --setup setup.exe ok more -o X", 1, "pack needs exactly one directory"},
+        {"list --bogus GOOD.EXE", 1, "unknown option --bogus"},
+        {"list -- -x", 2, "cannot open -x"},
         {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1,
          "at most 47"},
         {"pack --stub stub.exe --setup setup.exe --password 日本 ok -o X", 1, "code page 1250"},
@@ -333,6 +345,10 @@ TEST_F(Cli, FailuresExplainThemselves)
         EXPECT_EQ(help.code, 0);
         EXPECT_EQ(help.out.rfind("usage: rozbal", 0), 0u) << command;
     }
+    Result version = Run("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.rfind("rozbal ", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("zlib"), std::string::npos) << version.out;
 }
 
 TEST_F(Cli, FailedPackLeavesNothing)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <cstring>
@@ -36,8 +37,9 @@ TEST(Tree, OrderNamesAndRefusals)
         // A directory's own files come before its subdirectories.
         {{"z", "a/z", "a/b/x", "a/c", "aa"}, "aa|z|a\\c|a\\z|a\\b\\x"},
         {{"příliš žluťoučký.txt"}, "p\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD.txt"},
-        {{"x", "e/", "d/f/"}, "x warning: empty directory 'd' left out: an archive holds files only"
-                              " warning: empty directory 'e' left out: an archive holds files only"},
+        {{"x", "e/", "d/f/"},
+         "x warning: empty directory 'd' left out: an archive holds files only"
+         " warning: empty directory 'e' left out: an archive holds files only"},
         {{"x", "a/b/c"}, "error: directory 'a' holds subdirectories but no file of its own"},
         {{"a/b/c", "a/b/d", "a/x"}, "a\\x|a\\b\\c|a\\b\\d"},
         {{"e/"}, "error: "},
@@ -50,7 +52,8 @@ TEST(Tree, OrderNamesAndRefusals)
         {{"Readme", "README"}, "error: 'README' and 'Readme' would be the same file on Windows"},
         {{"Dir/x", "dir/y"}, "error: 'Dir' and 'dir' would be the same file on Windows"},
         {{"ŽLUŤ", "žluť"}, "error: 'ŽLUŤ' and 'žluť' would be the same file on Windows"},
-        {{"12345678901234567890123456789012345678901234567"}, "12345678901234567890123456789012345678901234567"},
+        {{"12345678901234567890123456789012345678901234567"},
+         "12345678901234567890123456789012345678901234567"},
         {{"123456789012345678901234567890123456789012345678"}, "error: '1234"},
         {{"a234567890/234567890/234567890/234567890/234567"}, "error: directory 'a234567890'"},
     };
@@ -98,6 +101,55 @@ TEST(Tree, CompressRules)
     WriteFile(dir / "x", "1");
     WriteFile(dir / "x.xxx", "2");  // decodes into x
     EXPECT_EQ(Scan(dir, CompressRule{{"x*"}, false}).rfind("error: 'x' and 'x.xxx'", 0), 0u);
+}
+
+// The builder's own matcher (Windows has no fnmatch) agrees with the C
+// library's, so that --compress picks the same files on both systems.
+TEST(Tree, PatternsMatchAsTheShellDoes)
+{
+    struct Case {
+        const char* pattern;
+        const char* text;
+        bool whole_path;
+        bool matches;
+    } cases[] = {
+        {"*.dll", "a.dll", false, true},
+        {"*.dll", "a.dll.bak", false, false},
+        {"*", "", false, true},
+        {"", "", false, true},
+        {"", "a", false, false},
+        {"a*b*c", "axxbyyc", false, true},
+        {"a*b*c", "axxbyycd", false, false},
+        {"*a*a", "aaa", false, true},
+        {"?.txt", "ab.txt", false, false},
+        {"??.txt", "ab.txt", false, true},
+        {"[abc].x", "b.x", false, true},
+        {"[!abc].x", "b.x", false, false},
+        {"[^abc].x", "d.x", false, true},
+        {"[a-c]*", "c9", false, true},
+        {"[a-c]*", "D", false, false},
+        {"[]a]", "]", false, true},
+        {"[a-]", "-", false, true},
+        {"[[:digit:]]x", "7x", false, true},
+        {"[[:upper:]]*", "readme", false, false},
+        {"[abc", "[abc", false, true},
+        {"\\*.txt", "*.txt", false, true},
+        {"\\*.txt", "a.txt", false, false},
+        {"*.TXT", "a.txt", false, false},
+        {"d/*", "d/c.txt", true, true},
+        {"d/*", "d/e/c.txt", true, false},
+        {"*/*.txt", "d/c.txt", true, true},
+        {"*.txt", "d/c.txt", true, false},
+        {"d?c.txt", "d/c.txt", true, false},
+        {"d[/]c", "d/c", true, false},
+        {"d*", "d/c", false, true},
+        {"P\xC5\x99*", "P\xC5\x99\xC3\xADlohy", false, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchPattern(c.pattern, c.text, c.whole_path), c.matches) << c.pattern << " " << c.text;
+        EXPECT_EQ(fnmatch(c.pattern, c.text, c.whole_path ? FNM_PATHNAME : 0) == 0, c.matches)
+            << c.pattern << " " << c.text;
+    }
 }
 
 TEST(Tree, SpecialFiles)

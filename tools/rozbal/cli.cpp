@@ -3,9 +3,10 @@
 #include "archive/format.h"
 #include "tools/rozbal/errors.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <thread>
 #include <vector>
@@ -23,8 +24,9 @@ const char kOverview[] =
     "  verify   check that the installer would install an archive\n"
     "  extract  unpack an installer's files without running anything\n"
     "\n"
-    "'rozbal COMMAND --help' describes a command. Exit status: 0 success,\n"
-    "1 bad command line, 2 bad input or archive, 3 output not writable.\n";
+    "'rozbal COMMAND --help' describes a command, 'rozbal --version' the\n"
+    "version. Exit status: 0 success, 1 bad command line, 2 bad input or\n"
+    "archive, 3 output not writable.\n";
 
 const char kPackHelp[] =
     "usage: rozbal pack [options] DIR -o SETUP.EXE\n"
@@ -47,6 +49,8 @@ const char kPackHelp[] =
     "  --volume-size SIZE    at most SIZE bytes of pieces per file (1440K, 100M)\n"
     "  --stub FILE           the stub to use instead of the built one\n"
     "  --threads N           compressing threads (default: all cores)\n"
+    "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
+    "                        default 6\n"
     "  -q, --quiet           no progress bar and summary\n"
     "\n"
     "Names are stored in code page 1250 and may have at most 47 bytes (with\n"
@@ -78,58 +82,27 @@ const char kExtractHelp[] =
     "Names that would reach outside DIR are refused; when the installer would\n"
     "stop, DIR is left empty. An archive with a password needs --password.\n";
 
-// One option: whether it takes a value, and what to do with it.
-struct Option {
-    bool takes_value;
-    std::function<void(const std::string&)> apply;
-};
-
-unsigned ParseThreads(const std::string& text)
+unsigned ParseNumber(const std::string& text, const char* option, unsigned low, unsigned high)
 {
     bool digits =
         !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
-    unsigned long threads = digits ? std::stoul(text) : 0;
-    if (threads < 1 || threads > 1024)
-        throw UsageError("--threads needs a number from 1 to 1024");
-    return static_cast<unsigned>(threads);
+    unsigned long number = digits ? std::stoul(text) : 0;
+    if (number < low || number > high)
+        throw UsageError(std::string(option) + " needs a number from " + std::to_string(low) + " to " +
+                         std::to_string(high));
+    return static_cast<unsigned>(number);
 }
 
-void Parse(int argc, char** argv, const std::map<std::string, Option>& options,
-           std::vector<std::string>& operands, bool& help)
+// A command of the parser: its own help flag, and every operand in one list
+// that the caller counts, so that the messages say what is missing.
+CLI::App* AddCommand(CLI::App& app, const char* name, bool& help, std::vector<std::string>& operands)
 {
-    for (int i = 2; i < argc; i++) {
-        std::string argument = argv[i];
-        if (argument == "--") {
-            operands.insert(operands.end(), argv + i + 1, argv + argc);
-            break;
-        }
-        if (argument == "--help" || argument == "-h") {
-            help = true;
-            continue;
-        }
-        if (argument.size() < 2 || argument[0] != '-') {
-            operands.push_back(argument);
-            continue;
-        }
-        std::string value;
-        size_t equals = argument.find('=');
-        bool inline_value = argument.compare(0, 2, "--") == 0 && equals != std::string::npos;
-        if (inline_value) {
-            value = argument.substr(equals + 1);
-            argument.resize(equals);
-        }
-        auto it = options.find(argument);
-        if (it == options.end())
-            throw UsageError("unknown option " + argument);
-        if (it->second.takes_value && !inline_value) {
-            if (++i == argc)
-                throw UsageError(argument + " needs a value");
-            value = argv[i];
-        } else if (!it->second.takes_value && inline_value) {
-            throw UsageError(argument + " takes no value");
-        }
-        it->second.apply(value);
-    }
+    CLI::App* command = app.add_subcommand(name);
+    command->set_help_flag();
+    command->allow_extras();  // reported as unknown options below
+    command->add_flag("-h,--help", help);
+    command->add_option("operands", operands)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    return command;
 }
 
 }  // namespace
@@ -163,87 +136,113 @@ const char* HelpText(const std::string& command)
     return kOverview;
 }
 
-CommandLine ParseCommandLine(int argc, char** argv)
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
-    if (argc < 2)
+    if (arguments.size() < 2)
         throw UsageError("no command given");
-    if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h" || std::string(argv[1]) == "help") {
-        line.help = true;
-        return line;
-    }
-    line.command = argv[1];
-    std::vector<std::string> operands;
     PackOptions& pack = line.pack;
     ReadOptions& read = line.read;
-    auto flag = [](bool& target) { return Option{false, [&target](const std::string&) { target = true; }}; };
-    auto quiet = [&] { return Option{false, [&](const std::string&) { pack.quiet = read.quiet = true; }}; };
-    auto password = [&] { return Option{true, [&](const std::string& v) { read.password = v; }}; };
+    pack.threads = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::string> operands;
+    std::string output, stub, volume_size, threads, level, password;
+    bool quiet = false;
 
-    if (line.command == "pack") {
-        pack.threads = std::max(1u, std::thread::hardware_concurrency());
-        auto text = [](std::string& target) {
-            return Option{true, [&target](const std::string& v) { target = v; }};
-        };
-        auto path = [](std::filesystem::path& target) {
-            return Option{true, [&target](const std::string& v) { target = v; }};
-        };
-        Parse(
-            argc, argv,
-            {{"-o", path(pack.output)},
-             {"--output", path(pack.output)},
-             {"--stub", path(pack.stub)},
-             {"--setup", text(pack.setup)},
-             {"--title", text(pack.title)},
-             {"--password", text(pack.password)},
-             {"--stay", flag(pack.stay)},
-             {"--compress", Option{true, [&](const std::string& v) { pack.compress.patterns.push_back(v); }}},
-             {"--compress-all", flag(pack.compress.all)},
-             {"--volume-size",
-              Option{true,
-                     [&](const std::string& v) {
-                         pack.volume_size = ParseSize(v, INT32_MAX);
-                         if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
-                             throw UsageError(
-                                 "--volume-size " + v +
-                                 ": a volume must hold an entry record (56 bytes) and one data byte");
-                     }}},
-             {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseThreads(v); }}},
-             {"-q", quiet()},
-             {"--quiet", quiet()}},
-            operands, line.help);
-        if (line.help)
+    CLI::App app;
+    app.set_help_flag();
+    app.allow_extras();  // an unknown command, told apart below
+    // A repeated option counts once, the last time given.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_flag("-h,--help", line.help);
+    app.add_flag("--version", line.version);
+
+    CLI::App* pack_command = AddCommand(app, "pack", line.help, operands);
+    pack_command->add_option("-o,--output", output);
+    pack_command->add_option("--stub", stub);
+    pack_command->add_option("--setup", pack.setup);
+    pack_command->add_option("--title", pack.title);
+    pack_command->add_option("--password", pack.password);
+    pack_command->add_flag("--stay", pack.stay);
+    pack_command->add_option("--compress", pack.compress.patterns)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);  // one pattern each time, the operands stay apart
+    pack_command->add_flag("--compress-all", pack.compress.all);
+    pack_command->add_option("--volume-size", volume_size);
+    pack_command->add_option("--threads", threads);
+    pack_command->add_option("--level", level);
+    pack_command->add_flag("-q,--quiet", quiet);
+    AddCommand(app, "list", line.help, operands)->add_flag("--show-password", read.show_password);
+    std::vector<CLI::Option*> password_options;
+    for (const char* name : {"verify", "extract"}) {
+        CLI::App* command = AddCommand(app, name, line.help, operands);
+        command->add_flag("-q,--quiet", quiet);
+        password_options.push_back(command->add_option("--password", password));
+    }
+
+    // CLI11 reads the arguments from the back, and would take the argument
+    // after "--name=" as its value: an empty value stays one.
+    std::vector<std::string> reversed;
+    for (auto it = arguments.rbegin(); it + 1 != arguments.rend(); ++it) {
+        bool empty_value = it->size() > 3 && it->compare(0, 2, "--") == 0 && it->back() == '=';
+        if (empty_value)
+            reversed.push_back("");
+        reversed.push_back(empty_value ? it->substr(0, it->size() - 1) : *it);
+    }
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
+    }
+    if (app.get_subcommands().empty()) {
+        std::vector<std::string> rest = app.remaining();
+        if (line.help || line.version || (!rest.empty() && rest[0] == "help")) {
+            line.help = !line.version;
             return line;
-        if (operands.size() != 1)
-            throw UsageError("pack needs exactly one directory");
-        if (pack.output.empty())
-            throw UsageError("pack needs -o SETUP.EXE");
-        pack.tree = operands[0];
-        return line;
+        }
+        if (rest.empty())
+            throw UsageError("no command given");
+        throw UsageError(rest[0][0] == '-' ? "unknown option " + rest[0]
+                                           : "unknown command '" + rest[0] + "'");
     }
-
-    size_t wanted;
-    if (line.command == "list") {
-        Parse(argc, argv, {{"--show-password", flag(read.show_password)}}, operands, line.help);
-        wanted = 1;
-    } else if (line.command == "verify") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
-              line.help);
-        wanted = 1;
-    } else if (line.command == "extract") {
-        Parse(argc, argv, {{"-q", quiet()}, {"--quiet", quiet()}, {"--password", password()}}, operands,
-              line.help);
-        wanted = 2;
-    } else {
-        throw UsageError("unknown command '" + line.command + "'");
-    }
+    CLI::App* command = app.get_subcommands()[0];
+    line.command = command->get_name();
     if (line.help)
         return line;
+    for (const std::string& unknown : command->remaining())
+        if (unknown != "--")  // CLI11 keeps the end of options among the extras
+            throw UsageError("unknown option " + unknown);
+    pack.quiet = read.quiet = quiet;
+
+    if (command == pack_command) {
+        if (pack_command->count("--volume-size")) {
+            pack.volume_size = ParseSize(volume_size, INT32_MAX);
+            if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
+                throw UsageError("--volume-size " + volume_size +
+                                 ": a volume must hold an entry record (56 bytes) and one data byte");
+        }
+        if (pack_command->count("--threads"))
+            pack.threads = ParseNumber(threads, "--threads", 1, 1024);
+        if (pack_command->count("--level"))
+            pack.level = static_cast<int>(ParseNumber(level, "--level", 1, 12));
+        if (operands.size() != 1)
+            throw UsageError("pack needs exactly one directory");
+        if (output.empty())
+            throw UsageError("pack needs -o SETUP.EXE");
+        pack.tree = std::filesystem::u8path(operands[0]);
+        pack.output = std::filesystem::u8path(output);
+        pack.stub = std::filesystem::u8path(stub);
+        return line;
+    }
+
+    size_t wanted = line.command == "extract" ? 2 : 1;
     if (operands.size() != wanted)
         throw UsageError(line.command +
                          (wanted == 1 ? " needs one installer" : " needs an installer and a directory"));
-    read.archive = operands[0];
+    read.archive = std::filesystem::u8path(operands[0]);
     if (wanted == 2)
-        read.target = operands[1];
+        read.target = std::filesystem::u8path(operands[1]);
+    for (const CLI::Option* option : password_options)
+        if (option->count())
+            read.password = password;
     return line;
 }

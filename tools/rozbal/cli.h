@@ -6,17 +6,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct CommandLine {
     std::string command;  // pack, list, verify, extract; empty with help for the overview
     bool help = false;
+    bool version = false;  // --version: only that, whatever else is given
     PackOptions pack;
     ReadOptions read;
 };
 
-// Parses argv. Throws UsageError for an unknown command or option, a
-// missing or surplus argument, or a bad value.
-CommandLine ParseCommandLine(int argc, char** argv);
+// Parses the arguments (UTF-8, the program's name first). Throws UsageError
+// for an unknown command or option, a missing or surplus argument, or a bad
+// value.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The help text of `command`, or the overview for "".
 const char* HelpText(const std::string& command);

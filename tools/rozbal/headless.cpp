@@ -7,6 +7,7 @@
 #include "archive/container.h"
 #include "extract/commands.h"
 #include "extract/worker.h"
+#include "tools/rozbal/system.h"
 
 namespace {
 
@@ -17,29 +18,24 @@ struct Window {
     char password[TEXT_FIELD_SIZE];  // the archive's own
 } g_headless;
 
-// The temporary directory comes from $TMPDIR (platform/posix); the caller's
-// value is put back after the run.
+// The temporary directory comes from the environment (TMPDIR for
+// platform/posix, TMP for platform/win32); the caller's value is put back
+// after the run.
 class TemporaryDirectory {
   public:
-    explicit TemporaryDirectory(const char* directory)
+    explicit TemporaryDirectory(const char* directory) : old_(Environment(kTempVariable))
     {
-        const char* old = getenv("TMPDIR");
-        had_ = old != nullptr;
-        if (had_)
-            old_ = old;
-        setenv("TMPDIR", directory, 1);
+        SetEnvironment(kTempVariable, std::string(directory));
     }
     ~TemporaryDirectory()
     {
-        if (had_)
-            setenv("TMPDIR", old_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
+        SetEnvironment(kTempVariable, old_);
     }
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
   private:
-    bool had_;
-    std::string old_;
+    std::optional<std::string> old_;
 };
 
 }  // namespace
@@ -97,12 +93,22 @@ extern "C" void __wrap__Z8SysSleepj(uint32_t)
 {
 }
 
-extern "C" int __wrap__Z15SysStartProcessPKcPcS0_Pl(const char*, char*, const char*, SysProcess*)
+// Their names are the mangled ones, and SysProcess (intptr_t) mangles as
+// long on Linux and as long long on 64-bit Windows.
+#ifdef _WIN32
+#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_Px
+#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_Px
+#else
+#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_Pl
+#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_Pl
+#endif
+
+extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, SysProcess*)
 {
     return SYS_START_FAILED;
 }
 
-extern "C" int __wrap__Z16SysStartElevatedPKcS0_Pl(const char*, const char*, SysProcess*)
+extern "C" int WRAP_START_ELEVATED(const char*, const char*, SysProcess*)
 {
     return 0;
 }

@@ -5,11 +5,11 @@
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/reader.h"
 #include "tools/rozbal/signature.h"
-
-#include <stdlib.h>
+#include "tools/rozbal/system.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <random>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -35,11 +35,26 @@ class Scratch {
   public:
     Scratch()
     {
-        std::string pattern = (fs::temp_directory_path() / "rozbal-verify-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw OutputError(
-                SystemMessage("cannot create a directory in " + fs::temp_directory_path().string(), errno));
-        path_ = pattern;
+        // A new name each try: creating it fails when anything is there,
+        // a link included. Only the owner may look inside.
+        fs::path temp = fs::temp_directory_path();
+        std::random_device random;
+        std::error_code error;
+        for (int attempt = 0; attempt < 100; attempt++) {
+            path_ = temp / ("rozbal-verify-" + std::to_string(ProcessId()) + "-" + std::to_string(random()));
+            if (fs::create_directory(path_, error)) {
+                fs::permissions(path_, fs::perms::owner_all, error);
+                if (!error)
+                    return;
+                std::error_code ignored;
+                fs::remove(path_, ignored);
+                break;
+            }
+            if (error)
+                break;
+        }
+        throw OutputError(
+            SystemMessage("cannot create a directory in " + temp.string(), error ? error.value() : EEXIST));
     }
     ~Scratch()
     {
@@ -70,16 +85,17 @@ void MoveOut(const fs::path& from, const fs::path& target)
 {
     std::vector<fs::path> entries{fs::recursive_directory_iterator(from), fs::recursive_directory_iterator()};
     for (const fs::path& entry : entries) {
-        std::string name = fs::relative(entry, from).string(), utf8;
+        std::string name = ExtractedName(fs::relative(entry, from)), utf8;
         if (!Cp1250ToUtf8(name, utf8))
             throw InputError(DisplayText(name) + ": the name is not valid code page 1250");
         std::error_code error;
         if (fs::is_directory(entry))
-            fs::create_directory(target / utf8, error);
+            fs::create_directory(target / fs::u8path(utf8), error);
         else
-            fs::rename(entry, target / utf8, error);
+            fs::rename(entry, target / fs::u8path(utf8), error);
         if (error)
-            throw OutputError(SystemMessage("cannot write " + (target / utf8).string(), error.value()));
+            throw OutputError(
+                SystemMessage("cannot write " + (target / fs::u8path(utf8)).string(), error.value()));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/reader.h"
+#include "tools/rozbal/system.h"
 
 #include <cstring>
 #include <map>
@@ -18,15 +19,6 @@ namespace {
 std::string Quoted(const std::string& cp1250)
 {
     return "'" + DisplayText(cp1250) + "'";
-}
-
-// A worker path ('\' between the parts) as a path of this system.
-fs::path Native(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
 }
 
 // What the worker's messages mean, for the cases the archive cannot tell more.
@@ -74,11 +66,11 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     HeadlessOptions headless;
     headless.password = options.password;
     headless.decline_password = !options.skip_password;
-    std::string archive = fs::absolute(options.archive).string();
-    std::string temp = fs::absolute(options.temp_dir).string();
+    std::string archive = WorkerPath(fs::absolute(options.archive));
+    std::string temp = WorkerPath(fs::absolute(options.temp_dir));
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
-    extracted_ = Native(g_extract_dir);
+    extracted_ = FromWorkerPath(g_extract_dir);
     setup_ = run.setup_program;
     if (IsBlockName(setup_))
         setup_ = PlainName(setup_);
@@ -111,7 +103,7 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
                                   : "the archive asks for a password: give it with --password");
     if (!run.missing_volume.empty())
         return "missing volume " +
-               (options_.archive.parent_path() / fs::path(run.missing_volume).filename()).string() +
+               (options_.archive.parent_path() / FromWorkerPath(run.missing_volume).filename()).string() +
                ": the archive goes on after piece " + std::to_string(run.shown.size());
     if (run.message == IDS_ERROR && run.shown.empty() && run.header_read) {
         std::string why = CheckSetupField(run.setup_program);
@@ -153,7 +145,7 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
             return where + ": a piece neither creating nor continuing a file carries data: the write fails";
         std::string previous = g_prev_target;
         std::string block = previous.substr(std::min(previous.size(), std::strlen(g_extract_dir)));
-        if (IsBlockName(block) && fs::exists(Native(previous)))
+        if (IsBlockName(block) && fs::exists(FromWorkerPath(previous)))
             return where + ": block file " + Quoted(block) + " does not decode";
     }
     return where + ": " + Meaning(run.message);
@@ -187,7 +179,7 @@ void InstallerRun::CheckTree()
 {
     std::map<std::string, std::pair<std::string, bool>> seen;  // by FoldCase'd name: name, is a file
     for (const auto& entry : fs::recursive_directory_iterator(extracted_)) {
-        std::string name = fs::relative(entry.path(), extracted_).string();
+        std::string name = ExtractedName(fs::relative(entry.path(), extracted_));
         for (char& c : name)
             if (c == '/')
                 c = '\\';

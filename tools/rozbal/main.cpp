@@ -1,15 +1,27 @@
 // rozbal: builds installers from a tree and inspects them.
 #include "tools/rozbal/cli.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/system.h"
 
 #include <csignal>
 #include <cstdio>
 #include <new>
 
+#ifndef ROZBAL_VERSION
+#define ROZBAL_VERSION "unknown"
+#endif
+#ifndef ROZBAL_STUB_ZLIB_VERSION
+#define ROZBAL_STUB_ZLIB_VERSION "unknown"
+#endif
+
 int main(int argc, char** argv)
 {
     try {
-        CommandLine line = ParseCommandLine(argc, argv);
+        CommandLine line = ParseCommandLine(Arguments(argc, argv));
+        if (line.version) {
+            std::printf("rozbal %s\nstubs: zlib %s\n", ROZBAL_VERSION, ROZBAL_STUB_ZLIB_VERSION);
+            return EXIT_OK;
+        }
         if (line.help) {
             std::fputs(HelpText(line.command), stdout);
             return EXIT_OK;

@@ -6,46 +6,10 @@
 #include "archive/path.h"
 #include "tools/rozbal/errors.h"
 
-#include <errno.h>
-#include <iconv.h>
-
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-// One iconv conversion direction, opened once for the process.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from))
-    {
-        if (handle_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
-    }
-    ~Converter()
-    {
-        iconv_close(handle_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool Convert(const std::string& in, std::string& out)
-    {
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-        out.assign(in.size() * 4 + 4, '\0');
-        char* source = const_cast<char*>(in.data());
-        size_t source_left = in.size();
-        char* target = out.data();
-        size_t target_left = out.size();
-        if (iconv(handle_, &source, &source_left, &target, &target_left) == static_cast<size_t>(-1))
-            return false;
-        out.resize(out.size() - target_left);
-        return true;
-    }
-
-  private:
-    iconv_t handle_;
-};
 
 // Why the installer's name rule refuses `name`, in words.
 std::string FaultText(const std::string& name, int fault)
@@ -66,18 +30,6 @@ std::string FaultText(const std::string& name, int fault)
 }
 
 }  // namespace
-
-bool Utf8ToCp1250(const std::string& utf8, std::string& cp1250)
-{
-    static Converter converter("CP1250", "UTF-8");
-    return converter.Convert(utf8, cp1250);
-}
-
-bool Cp1250ToUtf8(const std::string& cp1250, std::string& utf8)
-{
-    static Converter converter("UTF-8", "CP1250");
-    return converter.Convert(cp1250, utf8);
-}
 
 std::string DisplayText(const std::string& cp1250)
 {
@@ -157,8 +109,8 @@ std::filesystem::path VolumePath(const std::filesystem::path& archive, unsigned 
 {
     // The rule looks at the file name only, so a long directory does not matter.
     char name[SYS_PATH_SIZE];
-    if (!MakeVolumeName(archive.filename().c_str(), number, name, sizeof name))
+    if (!MakeVolumeName(archive.filename().u8string().c_str(), number, name, sizeof name))
         throw UsageError("cannot name volume " + std::to_string(number) + " of " + archive.string() +
                          ": the file name is too long");
-    return archive.parent_path() / name;
+    return archive.parent_path() / std::filesystem::u8path(name);
 }

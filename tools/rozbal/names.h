@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-// Converts UTF-8 text to code page 1250. Returns false when a character has
+// Converts UTF-8 text to code page 1250 (system_*.cpp). Returns false when a character has
 // no code page 1250 form or the text is not valid UTF-8.
 bool Utf8ToCp1250(const std::string& utf8, std::string& cp1250);
 

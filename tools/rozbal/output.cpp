@@ -3,10 +3,12 @@
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
 
+#include "tools/rozbal/system.h"
+
 #include <errno.h>
-#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fs = std::filesystem;
@@ -19,10 +21,9 @@ constexpr size_t kBufferSize = 4 << 20;
 
 OutputFile::OutputFile(fs::path target) : target_(std::move(target))
 {
-    temporary_ =
-        target_.parent_path() / ("." + target_.filename().string() + ".part" + std::to_string(getpid()));
-    // 0666 lets the umask decide, as for any file the user creates.
-    fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    temporary_ = target_.parent_path() /
+                 fs::u8path("." + target_.filename().u8string() + ".part" + std::to_string(ProcessId()));
+    fd_ = CreateExclusive(temporary_);
     if (fd_ < 0)
         throw OutputError(SystemMessage("cannot create " + temporary_.string(), errno));
     buffer_.reserve(kBufferSize);
@@ -32,8 +33,10 @@ OutputFile::~OutputFile()
 {
     if (fd_ >= 0)
         close(fd_);
-    if (!committed_)
-        unlink(temporary_.c_str());
+    if (!committed_) {
+        std::error_code ignored;
+        fs::remove(temporary_, ignored);
+    }
 }
 
 void OutputFile::Write(const void* data, size_t size)
@@ -56,7 +59,8 @@ void OutputFile::Flush()
     const unsigned char* next = buffer_.data();
     size_t left = buffer_.size();
     while (left > 0) {
-        ssize_t written = write(fd_, next, left);
+        // A count Windows takes too (an unsigned int).
+        auto written = write(fd_, next, static_cast<unsigned>(std::min<size_t>(left, 1 << 30)));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -79,9 +83,11 @@ void OutputFile::Close()
 
 void OutputFile::Commit()
 {
-    if (rename(temporary_.c_str(), target_.c_str()) != 0)
+    std::error_code error;
+    fs::rename(temporary_, target_, error);  // replaces an existing target, also on Windows
+    if (error)
         throw OutputError(
-            SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), errno));
+            SystemMessage("cannot rename " + temporary_.string() + " to " + target_.string(), error.value()));
     committed_ = true;
 }
 

@@ -8,15 +8,12 @@
 #include "tools/rozbal/parallel_encoder.h"
 #include "tools/rozbal/progress.h"
 #include "tools/rozbal/signature.h"
+#include "tools/rozbal/system.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -29,50 +26,11 @@ constexpr size_t kCompressedChunk = 32 * BLOCK_PAYLOAD_MAX;  // whole blocks, so
 constexpr size_t kPlainChunk = 1 << 20;
 constexpr uint64_t kLargestExecutable = INT32_MAX;  // the installer seeks with signed 32-bit offsets
 
-volatile std::sig_atomic_t g_signal = 0;
-
-extern "C" void OnSignal(int number)
-{
-    g_signal = number;
-}
-
-// While it lives, an interrupt, hang-up or termination only sets g_signal,
-// which the pack loop turns into an Interrupted exception, so that the
-// temporary files are removed before the process ends.
-class SignalGuard {
-  public:
-    SignalGuard()
-    {
-        struct sigaction action {};
-        action.sa_handler = OnSignal;
-        sigemptyset(&action.sa_mask);
-        for (size_t i = 0; i < kSignals.size(); i++)
-            sigaction(kSignals[i], &action, &previous_[i]);
-    }
-    ~SignalGuard()
-    {
-        for (size_t i = 0; i < kSignals.size(); i++)
-            sigaction(kSignals[i], &previous_[i], nullptr);
-    }
-    SignalGuard(const SignalGuard&) = delete;
-    SignalGuard& operator=(const SignalGuard&) = delete;
-
-    static void Check()
-    {
-        if (g_signal != 0)
-            throw Interrupted(g_signal);
-    }
-
-  private:
-    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
-    std::array<struct sigaction, 3> previous_;
-};
-
 class InputFile {
   public:
     explicit InputFile(const PackFile& file) : file_(file), expected_(file.size)
     {
-        fd_ = open(file.source.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = OpenForReading(file.source);
         if (fd_ < 0)
             throw InputError(SystemMessage("cannot open " + file.source.string(), errno));
     }
@@ -97,7 +55,8 @@ class InputFile {
                     break;
                 data.resize(std::min(limit, 2 * got));
             }
-            ssize_t n = read(fd_, data.data() + got, data.size() - got);
+            auto n = read(fd_, data.data() + got,
+                          static_cast<unsigned>(std::min<size_t>(data.size() - got, 1 << 30)));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -218,7 +177,8 @@ void Stream(const TreeScan& scan, unsigned threads, PieceLayout& layout, Progres
         progress.Advance(chunk->plain_size, chunk->last);
     };
     auto submit = [&](std::unique_ptr<Chunk> chunk) {
-        SignalGuard::Check();
+        if (int signal = InterruptGuard::Pending())
+            throw Interrupted(signal);
         if (encoder.Full())
             deliver(encoder.TakeOldest());
         encoder.Submit(std::move(chunk));
@@ -272,8 +232,8 @@ fs::path FindStub(const fs::path& given)
     if (fs::is_regular_file(ROZBAL_DEFAULT_STUB, error))
         return ROZBAL_DEFAULT_STUB;
 #endif
-    fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / "rozbal-stub.exe";
-    if (!error && fs::is_regular_file(beside, error))
+    fs::path beside = ExecutablePath().parent_path() / "rozbal-stub.exe";
+    if (fs::is_regular_file(beside, error))
         return beside;
     throw InputError("no stub found (neither the build's stub nor " + beside.string() +
                      "); name one with --stub FILE");
@@ -301,7 +261,7 @@ void RunPack(const PackOptions& options)
     VolumeSet output(options.output, stub, header);
     PieceLayout layout(output, limits);
     Progress progress(!options.quiet, total, scan.files.size());
-    SignalGuard signals;
+    InterruptGuard interrupts;
     Stream(scan, options.threads, layout, progress);
     output.Close();
     progress.Finish();

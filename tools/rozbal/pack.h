@@ -18,6 +18,7 @@ struct PackOptions {
     CompressRule compress;
     uint64_t volume_size = 0;  // 0: everything in the executable
     unsigned threads = 1;
+    int level = 6;  // compression level, 1 to 12
     bool quiet = false;
 };
 

@@ -1,6 +1,6 @@
 #include "tools/rozbal/progress.h"
 
-#include <unistd.h>
+#include "tools/rozbal/system.h"
 
 #include <cstdio>
 
@@ -12,7 +12,7 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 }  // namespace
 
 Progress::Progress(bool enabled, uint64_t total_bytes, size_t total_files)
-    : enabled_(enabled && isatty(STDERR_FILENO)),
+    : enabled_(enabled && IsTerminal(stderr)),
       total_bytes_(total_bytes),
       total_files_(total_files),
       start_(std::chrono::steady_clock::now()),

@@ -3,6 +3,7 @@
 #include "archive/container.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
+#include "tools/rozbal/system.h"
 
 #include <errno.h>
 
@@ -42,12 +43,12 @@ void ArchiveReader::Open(const fs::path& path)
         SysClose(file_);
     current_ = path;
     std::error_code error;
-    if (path.native().size() >= SYS_PATH_SIZE)
+    if (WorkerPath(path).size() >= SYS_PATH_SIZE)
         throw InputError(path.string() + ": the path is longer than the installer's 259 characters");
     if (fs::is_directory(path, error))
         throw InputError(path.string() + " is a directory");
     errno = 0;
-    file_ = SysOpenFile(path.c_str(), SYS_OPEN_READ);
+    file_ = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
     if (file_ == SYS_NO_FILE)
         throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
 }

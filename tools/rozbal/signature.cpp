@@ -2,6 +2,7 @@
 
 #include "archive/container.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/system.h"
 
 #include <errno.h>
 
@@ -11,7 +12,7 @@ struct File {
     explicit File(const std::filesystem::path& path)
     {
         errno = 0;
-        handle = SysOpenFile(path.c_str(), SYS_OPEN_READ);
+        handle = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
         if (handle == SYS_NO_FILE)
             throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
     }

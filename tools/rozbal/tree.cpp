@@ -3,9 +3,8 @@
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -157,7 +156,100 @@ void CheckCollisions(const DirNode& node, std::map<std::string, std::string>& se
     }
 }
 
+constexpr size_t kNoMatch = std::string::npos;
+
+bool InClass(const std::string& name, unsigned char c)
+{
+    static const std::pair<const char*, int (*)(int)> classes[] = {
+        {"alnum", isalnum}, {"alpha", isalpha}, {"blank", isblank}, {"cntrl", iscntrl},
+        {"digit", isdigit}, {"graph", isgraph}, {"lower", islower}, {"print", isprint},
+        {"punct", ispunct}, {"space", isspace}, {"upper", isupper}, {"xdigit", isxdigit}};
+    for (const auto& [class_name, test] : classes)
+        if (name == class_name)
+            return test(c) != 0;
+    return false;
+}
+
+// The bracket expression at pattern[at] ('['): sets `matched` for c and
+// returns the index after it, or kNoMatch when it has no end (then the
+// '[' is an ordinary character).
+size_t MatchBracket(const std::string& pattern, size_t at, unsigned char c, bool& matched)
+{
+    size_t i = at + 1;
+    bool negate = i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^');
+    i += negate;
+    matched = false;
+    for (bool first = true; i < pattern.size() && (pattern[i] != ']' || first); first = false) {
+        size_t class_end = pattern.compare(i, 2, "[:") == 0 ? pattern.find(":]", i + 2) : kNoMatch;
+        if (class_end != kNoMatch) {
+            matched |= InClass(pattern.substr(i + 2, class_end - i - 2), c);
+            i = class_end + 2;
+            continue;
+        }
+        auto next = [&] {
+            if (pattern[i] == '\\' && i + 1 < pattern.size())
+                i++;
+            return static_cast<unsigned char>(pattern[i++]);
+        };
+        unsigned char low = next(), high = low;
+        if (i + 1 < pattern.size() && pattern[i] == '-' && pattern[i + 1] != ']') {
+            i++;
+            high = next();
+        }
+        matched |= low <= c && c <= high;
+    }
+    if (i >= pattern.size())
+        return kNoMatch;
+    matched = matched != negate;
+    return i + 1;
+}
+
+// The pattern element at pattern[at], not a '*', against c: the index after
+// it when it matches, else kNoMatch.
+size_t MatchOne(const std::string& pattern, size_t at, unsigned char c, bool whole_path)
+{
+    bool separator = whole_path && c == '/';  // only a '/' of the pattern matches it
+    if (pattern[at] == '?')
+        return separator ? kNoMatch : at + 1;
+    if (pattern[at] == '[') {
+        bool matched;
+        size_t after = MatchBracket(pattern, at, c, matched);
+        if (after != kNoMatch)
+            return matched && !separator ? after : kNoMatch;
+    }
+    if (pattern[at] == '\\' && at + 1 < pattern.size())
+        at++;
+    return static_cast<unsigned char>(pattern[at]) == c ? at + 1 : kNoMatch;
+}
+
 }  // namespace
+
+bool MatchPattern(const std::string& pattern, const std::string& text, bool whole_path)
+{
+    // Each '*' is tried with ever longer text; only the last one needs to
+    // be, as what it cannot take an earlier one could not either.
+    size_t p = 0, t = 0, star = kNoMatch, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = ++p;
+            resume = t;
+            continue;
+        }
+        size_t next = p < pattern.size() ? MatchOne(pattern, p, text[t], whole_path) : kNoMatch;
+        if (next != kNoMatch) {
+            p = next;
+            t++;
+            continue;
+        }
+        if (star == kNoMatch || (whole_path && text[resume] == '/'))
+            return false;
+        p = star;
+        t = ++resume;
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        p++;
+    return p == pattern.size();
+}
 
 bool CompressRule::Matches(const std::string& relative_path) const
 {
@@ -166,8 +258,7 @@ bool CompressRule::Matches(const std::string& relative_path) const
     std::string name = relative_path.substr(relative_path.rfind('/') + 1);
     for (const std::string& pattern : patterns) {
         bool whole_path = pattern.find('/') != std::string::npos;
-        if (fnmatch(pattern.c_str(), whole_path ? relative_path.c_str() : name.c_str(),
-                    whole_path ? FNM_PATHNAME : 0) == 0)
+        if (MatchPattern(pattern, whole_path ? relative_path : name, whole_path))
             return true;
     }
     return false;

@@ -17,6 +17,12 @@ struct CompressRule {
     bool Matches(const std::string& relative_path) const;
 };
 
+// Whether `text` matches the shell pattern `pattern` (*, ?, [...] with
+// ranges, negation and [:classes:], \ quoting), byte by byte; with
+// `whole_path`, only a '/' of the pattern matches a '/'. The same on every
+// system, so that a tree packs alike everywhere.
+bool MatchPattern(const std::string& pattern, const std::string& text, bool whole_path);
+
 struct PackFile {
     std::filesystem::path source;  // the file on disk
     std::string relative;          // its path in the tree, UTF-8, '/'-separated

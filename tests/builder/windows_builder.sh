@@ -1,0 +1,95 @@
+#!/bin/bash
+# rozbal.exe under wine64 against the native rozbal: one tree with Czech
+# names, subdirectories, block files and volumes packs to the same bytes
+# with both; rozbal.exe lists, verifies and extracts it back to the tree;
+# it takes Windows paths with either separator and names outside the ANSI
+# code page on its command line, and refuses a name code page 1250 cannot
+# hold as the native one does. Beside its stub it needs no --stub. Nothing
+# from an archive can run.
+# Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
+# rozbal.exe) and ROZBAL_STUB.
+set -u
+: "${ROZBAL_BUILDER:?}" "${ROZBAL_EXE:?}" "${ROZBAL_STUB:?}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# expect CODE TEXT COMMAND...: COMMAND ends with CODE and says TEXT.
+expect() {
+    local code=$1 text=$2
+    shift 2
+    "$@" >out.txt 2>&1
+    local status=$?
+    [ $status -eq "$code" ] && grep -qF -- "$text" out.txt || { cat out.txt; fail "$* ended $status"; }
+}
+
+exe() {
+    $ROZBAL_EXE "$@"
+}
+
+# The link put headless.cpp's functions in place of the worker's pause and
+# launch: no call may reach the real ones (the names are mangled alike).
+exe_path=${ROZBAL_EXE##* }
+x86_64-w64-mingw32-objdump -d "$exe_path" | grep -E 'call.*<_Z(8SysSleepj|15SysStartProcess|16SysStartElevated)' &&
+    fail "rozbal.exe calls the worker's real pause or launch"
+
+tree=Přílohy
+mkdir -p "$tree/Dokumenty/Účetnictví" "$tree/Obrázky"
+printf 'MZ' >"$tree/setup.exe"
+head -c 150000 /dev/urandom >"$tree/Obrázky/fotka.bin"
+seq 1 40000 >"$tree/Dokumenty/čtěte mě.txt"
+seq 1 3000 >"$tree/Dokumenty/Účetnictví/žluťoučký kůň.txt"
+cp "$ROZBAL_STUB" stub.exe
+options=(--stub stub.exe --setup setup.exe --title "Přílohy 2026" --password Heslo --compress '*.txt'
+         --volume-size 64K)
+
+"$ROZBAL_BUILDER" pack -q "${options[@]}" "$tree" -o LINUX.EXE || fail "native pack"
+# A Windows path: drive Z: is the root here; both separators.
+windows_tree="Z:${work//\//\\}\\$tree"
+exe pack -q "${options[@]}" "${windows_tree%\\*}/$tree" -o 'WIN.EXE' || fail "rozbal.exe pack"
+volumes=(LINUX.*)
+[ ${#volumes[@]} -ge 3 ] || fail "expected volumes, got ${volumes[*]}"
+for file in "${volumes[@]}"; do
+    cmp "$file" "WIN.${file#LINUX.}" || fail "$file differs from WIN.${file#LINUX.}"
+done
+
+expect 0 'Dokumenty\Účetnictví\žluťoučký kůň.txt.xxx' exe list WIN.EXE
+expect 0 'title:    Přílohy 2026' exe list WIN.EXE
+expect 0 "WIN.EXE: OK: 4 files" exe verify --password heslo WIN.EXE
+expect 2 "the password given is not the archive's" exe verify --password jine WIN.EXE
+expect 0 "extracted 4 files" exe extract --password Heslo WIN.EXE "Z:${work//\//\\}\\Rozbaleno"
+diff -r "$tree" Rozbaleno || fail "extracted tree differs"
+
+# A directory name outside code page 1250 reaches it intact through the
+# wide command line; a file name like that is refused, naming the file.
+mkdir -p Ωmega/data
+printf 'MZ' >Ωmega/setup.exe
+printf 'x' >Ωmega/data/a.txt
+exe pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
+"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
+cmp OMEGA.EXE OMEGA2.EXE || fail "Ωmega packs differ"
+printf 'x' >"Ωmega/data/Ωx.txt"
+expect 2 "'data/Ωx.txt': the name cannot be written in code page 1250" \
+    exe pack -q --stub stub.exe --setup setup.exe Ωmega -o X.EXE
+expect 1 "--title: the text cannot be written in code page 1250" \
+    exe pack -q --stub stub.exe --setup setup.exe --title Ω "$tree" -o X.EXE
+[ ! -e X.EXE ] || fail "a failed pack left X.EXE"
+
+# Not a console: no progress bar, only the summary.
+exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE 2>bar.txt || fail "pack without -q"
+grep -qF $'\r[' bar.txt && fail "a progress bar went to a file"
+grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
+# Unpacked on its own with its stub beside it, it needs no --stub.
+mkdir tool
+cp "$exe_path" tool/rozbal.exe
+cp stub.exe tool/rozbal-stub.exe
+${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.exe "$tree" -o BESIDE.EXE || fail "pack without --stub"
+expect 0 "BESIDE.EXE: OK" exe verify --password Heslo BESIDE.EXE
+
+echo "rozbal.exe: same bytes as rozbal; list, verify, extract, names and paths pass"

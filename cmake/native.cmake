@@ -9,9 +9,20 @@ if(ROZBAL_SANITIZE)
 endif()
 
 find_package(ZLIB REQUIRED)
+include(cmake/libdeflate.cmake)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 enable_testing()
+
+# The zlib the stubs carry, as rozbal --version reports it: the version in
+# the zlib.h their build compiles against.
+set(ROZBAL_STUB_ZLIB_H /usr/i686-w64-mingw32/include/zlib.h CACHE FILEPATH "the zlib.h of the stub build")
+if(EXISTS ${ROZBAL_STUB_ZLIB_H})
+  file(STRINGS ${ROZBAL_STUB_ZLIB_H} zlib_version REGEX "^#define ZLIB_VERSION ")
+  string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" ROZBAL_STUB_ZLIB_VERSION "${zlib_version}")
+else()
+  set(ROZBAL_STUB_ZLIB_VERSION unknown)
+endif()
 
 if(ROZBAL_WINDOWS)
   include(ExternalProject)

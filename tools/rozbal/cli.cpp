@@ -23,7 +23,8 @@ const char kOverview[] =
     "  verify   check that the installer would install an archive\n"
     "  extract  unpack an installer's files without running anything\n"
     "\n"
-    "'rozbal COMMAND --help' describes a command. Exit status: 0 success,\n"
+    "'rozbal COMMAND --help' describes a command; 'rozbal --version' shows the\n"
+    "version of rozbal and of the zlib in its stubs. Exit status: 0 success,\n"
     "1 bad command line, 2 bad input or archive, 3 output not writable.\n";
 
 const char kPackHelp[] =
@@ -46,6 +47,8 @@ const char kPackHelp[] =
     "  --compress-all        store every file compressed\n"
     "  --volume-size SIZE    at most SIZE bytes of pieces per file (1440K, 100M)\n"
     "  --stub FILE           the stub to use instead of the built one\n"
+    "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
+    "                        default 6\n"
     "  --threads N           compressing threads (default: all cores)\n"
     "  -q, --quiet           no progress bar and summary\n"
     "\n"
@@ -84,14 +87,15 @@ struct Option {
     std::function<void(const std::string&)> apply;
 };
 
-unsigned ParseThreads(const std::string& text)
+// The value of `option`: a number from `low` to `high`, in decimal digits.
+unsigned ParseNumber(const std::string& option, const std::string& text, unsigned low, unsigned high)
 {
     bool digits =
         !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
-    unsigned long threads = digits ? std::stoul(text) : 0;
-    if (threads < 1 || threads > 1024)
-        throw UsageError("--threads needs a number from 1 to 1024");
-    return static_cast<unsigned>(threads);
+    unsigned long number = digits ? std::stoul(text) : 0;
+    if (number < low || number > high)
+        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " + std::to_string(high));
+    return static_cast<unsigned>(number);
 }
 
 void Parse(int argc, char** argv, const std::map<std::string, Option>& options,
@@ -150,6 +154,11 @@ uint64_t ParseSize(const std::string& text, uint64_t largest)
     return value;
 }
 
+std::string VersionText()
+{
+    return "rozbal " ROZBAL_VERSION "\nstubs: zlib " ROZBAL_STUB_ZLIB_VERSION "\n";
+}
+
 const char* HelpText(const std::string& command)
 {
     if (command == "pack")
@@ -170,6 +179,10 @@ CommandLine ParseCommandLine(int argc, char** argv)
         throw UsageError("no command given");
     if (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h" || std::string(argv[1]) == "help") {
         line.help = true;
+        return line;
+    }
+    if (std::string(argv[1]) == "--version") {
+        line.version = true;
         return line;
     }
     line.command = argv[1];
@@ -208,7 +221,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
                                  "--volume-size " + v +
                                  ": a volume must hold an entry record (56 bytes) and one data byte");
                      }}},
-             {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseThreads(v); }}},
+             {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseNumber("--threads", v, 1, 1024); }}},
+             {"--level", Option{true, [&](const std::string& v) { pack.level = ParseNumber("--level", v, 1, 12); }}},
              {"-q", quiet()},
              {"--quiet", quiet()}},
             operands, line.help);

@@ -10,6 +10,7 @@
 struct CommandLine {
     std::string command;  // pack, list, verify, extract; empty with help for the overview
     bool help = false;
+    bool version = false;  // rozbal --version
     PackOptions pack;
     ReadOptions read;
 };
@@ -17,6 +18,9 @@ struct CommandLine {
 // Parses argv. Throws UsageError for an unknown command or option, a
 // missing or surplus argument, or a bad value.
 CommandLine ParseCommandLine(int argc, char** argv);
+
+// What rozbal --version prints: rozbal's version and the zlib the stubs carry.
+std::string VersionText();
 
 // The help text of `command`, or the overview for "".
 const char* HelpText(const std::string& command);

@@ -10,6 +10,10 @@ int main(int argc, char** argv)
 {
     try {
         CommandLine line = ParseCommandLine(argc, argv);
+        if (line.version) {
+            std::fputs(VersionText().c_str(), stdout);
+            return EXIT_OK;
+        }
         if (line.help) {
             std::fputs(HelpText(line.command), stdout);
             return EXIT_OK;

@@ -53,6 +53,7 @@ add_subdirectory(tools/clipgen)
 add_subdirectory(tests)
 add_subdirectory(bench/decoder)
 add_subdirectory(bench/pack)
+include(cmake/package.cmake)
 # libFuzzer targets need clang; under ThreadSanitizer they are left out.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND NOT ROZBAL_SANITIZE MATCHES thread)
   add_subdirectory(fuzz)

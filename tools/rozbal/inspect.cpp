@@ -70,7 +70,7 @@ void MoveOut(const fs::path& from, const fs::path& target)
 {
     std::vector<fs::path> entries{fs::recursive_directory_iterator(from), fs::recursive_directory_iterator()};
     for (const fs::path& entry : entries) {
-        std::string name = fs::relative(entry, from).string(), utf8;
+        std::string name = entry.lexically_relative(from).string(), utf8;
         if (!Cp1250ToUtf8(name, utf8))
             throw InputError(DisplayText(name) + ": the name is not valid code page 1250");
         std::error_code error;

@@ -23,13 +23,14 @@ int main(int argc, char** argv)
     uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
     fs::path work = MakeScratch();
     fs::path tree = work / "tree";
-    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes), tree.c_str());
+    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
+                 tree.c_str());
     uint64_t input = MakeTree(tree, megabytes);
     fs::path stub = WriteFakeStub(work);
     std::string w = work.string();
     std::fprintf(stderr, "packing ...\n");
-    Time(ROZBAL_BINARY " pack -q --compress-all --stub '" + stub.string() + "' --setup setup.exe '" + tree.string() +
-         "' -o '" + w + "/SETUP.EXE'");
+    Time(ROZBAL_BINARY " pack -q --compress-all --stub '" + stub.string() + "' --setup setup.exe '" +
+         tree.string() + "' -o '" + w + "/SETUP.EXE'");
     Time("tar -cf - -C '" + tree.string() + "' . | gzip -6 > '" + w + "/tree.tar.gz'");
 
     struct Run {
@@ -54,7 +55,8 @@ int main(int argc, char** argv)
     std::printf("%-24s %9s %10s\n", "", "seconds", "MB/s");
     for (const Run& run : runs)
         std::printf("%-24s %9.2f %10.1f\n", run.name, run.best, input / 1e6 / run.best);
-    std::printf("rozbal extract / tar -xzf speed: %.2fx (goal: at least 2.0x)\n", runs[0].best / runs[1].best);
+    std::printf("rozbal extract / tar -xzf speed: %.2fx (goal: at least 2.0x)\n",
+                runs[0].best / runs[1].best);
     fs::remove_all(work);
     return 0;
 }

@@ -54,11 +54,13 @@ Sizes BlockSizes(const fs::path& tree)
     Sizes sizes;
     BlockEncoder level6(6), level12(12);
     std::vector<unsigned char> blocks;
-    for (const auto& entry : fs::recursive_directory_iterator(tree, fs::directory_options::skip_permission_denied)) {
+    for (const auto& entry :
+         fs::recursive_directory_iterator(tree, fs::directory_options::skip_permission_denied)) {
         if (!entry.is_regular_file() || entry.is_symlink())
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        std::vector<unsigned char> plain((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<unsigned char> plain((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         blocks.clear();
         level6.Encode(plain.data(), plain.size(), blocks);
         sizes.rozbal6 += blocks.size();
@@ -78,14 +80,16 @@ int main(int argc, char** argv)
     uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
     fs::path work = MakeScratch();
     fs::path tree = work / "tree";
-    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes), tree.c_str());
+    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
+                 tree.c_str());
     uint64_t input = MakeTree(tree, megabytes);
     fs::path stub = WriteFakeStub(work);
 
     std::string w = work.string(), t = tree.string();
     Time("tar -cf - -C '" + t + "' . > /dev/null");  // warm the page cache
     unsigned cores = std::thread::hardware_concurrency();
-    std::string pack = ROZBAL_BINARY " pack -q --compress-all --stub '" + stub.string() + "' --setup setup.exe '" + t + "'";
+    std::string pack =
+        ROZBAL_BINARY " pack -q --compress-all --stub '" + stub.string() + "' --setup setup.exe '" + t + "'";
     struct Run {
         std::string name, command, output;
         double seconds = 0;
@@ -95,14 +99,16 @@ int main(int argc, char** argv)
         {"rozbal --threads 1", pack + " --threads 1 -o '" + w + "/SETUP1.EXE'", w + "/SETUP1.EXE"},
         {"pigz -6 (" + std::to_string(cores) + " threads)",
          "tar -cf - -C '" + t + "' . | pigz -6 > '" + w + "/out.pz'", w + "/out.pz"},
-        {"rozbal (" + std::to_string(cores) + " threads)", pack + " -o '" + w + "/SETUP.EXE'", w + "/SETUP.EXE"},
+        {"rozbal (" + std::to_string(cores) + " threads)", pack + " -o '" + w + "/SETUP.EXE'",
+         w + "/SETUP.EXE"},
     };
     std::printf("input: %.1f MB in %s\n", input / 1e6, t.c_str());
     std::printf("%-24s %9s %10s %8s\n", "", "seconds", "MB/s", "ratio");
     for (Run& run : runs) {
         run.seconds = Time(run.command);
         double ratio = double(fs::file_size(run.output)) / double(input);
-        std::printf("%-24s %9.2f %10.1f %8.3f\n", run.name.c_str(), run.seconds, input / 1e6 / run.seconds, ratio);
+        std::printf("%-24s %9.2f %10.1f %8.3f\n", run.name.c_str(), run.seconds, input / 1e6 / run.seconds,
+                    ratio);
         std::fflush(stdout);
         fs::remove(run.output);
     }
@@ -117,10 +123,12 @@ int main(int argc, char** argv)
         Sizes sizes = BlockSizes(measured);
         std::printf("%s:\n", measured == tree ? "generated tree" : measured.c_str());
         std::printf("  blocks: rozbal level 6 %llu bytes, zlib level 6 %llu bytes: %.4f (goal: at most 1)\n",
-                    static_cast<unsigned long long>(sizes.rozbal6), static_cast<unsigned long long>(sizes.zlib6),
+                    static_cast<unsigned long long>(sizes.rozbal6),
+                    static_cast<unsigned long long>(sizes.zlib6),
                     double(sizes.rozbal6) / double(sizes.zlib6));
         std::printf("  blocks: rozbal level 12 %llu bytes, zlib level 9 %llu bytes: %.4f (goal: below 1)\n",
-                    static_cast<unsigned long long>(sizes.rozbal12), static_cast<unsigned long long>(sizes.zlib9),
+                    static_cast<unsigned long long>(sizes.rozbal12),
+                    static_cast<unsigned long long>(sizes.zlib9),
                     double(sizes.rozbal12) / double(sizes.zlib9));
     }
     fs::remove_all(work);

@@ -30,9 +30,10 @@ struct Random {
 // Words from a small vocabulary with numbers: compresses about 3:1, like source or logs.
 std::string TextLike(size_t size, Random& random)
 {
-    static const char* const words[] = {"installer", "archive", "volume", "piece", "setup", "directory", "file",
-                                        "the", "of", "and", "a", "to", "in", "is", "value", "error", "return",
-                                        "struct", "int", "char", "const", "void", "if", "else", "for", "while"};
+    static const char* const words[] = {
+        "installer", "archive", "volume", "piece", "setup", "directory", "file",  "the",    "of",
+        "and",       "a",       "to",     "in",    "is",    "value",     "error", "return", "struct",
+        "int",       "char",    "const",  "void",  "if",    "else",      "for",   "while"};
     std::string text;
     text.reserve(size + 32);
     while (text.size() < size) {
@@ -94,7 +95,8 @@ uint64_t MakeTree(const fs::path& root, uint64_t megabytes)
         }
         size_t size = (1 << 20) + random.Next() % (8 << 20);
         data = i % 2 ? TextLike(size, random) : BinaryLike(size, random);
-        std::ofstream(root / ("file" + std::to_string(i) + (i % 2 ? ".txt" : ".bin")), std::ios::binary) << data;
+        std::ofstream(root / ("file" + std::to_string(i) + (i % 2 ? ".txt" : ".bin")), std::ios::binary)
+            << data;
         total += data.size();
     }
     return total;
@@ -112,7 +114,6 @@ double Time(const std::string& command)
     }
     return seconds;
 }
-
 
 fs::path MakeScratch()
 {

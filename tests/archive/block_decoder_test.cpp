@@ -224,7 +224,8 @@ TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
             if (uncompress(theirs, &expected, payload.data(), payload.size()) != Z_OK)
                 expected = 0;
             const unsigned char* plain = 0;
-            uint32_t got = DecodeBlockPayload(METHOD_ZLIB, payload.data(), (uint32_t)payload.size(), ours, &plain);
+            uint32_t got =
+                DecodeBlockPayload(METHOD_ZLIB, payload.data(), (uint32_t)payload.size(), ours, &plain);
             ASSERT_EQ(got, expected) << c.what << ", variant of " << payload.size() << " bytes";
             if (got != 0) {
                 ASSERT_EQ(memcmp(plain, theirs, got), 0) << c.what;

@@ -265,7 +265,8 @@ TEST_F(Cli, OutputIsReproducible)
     std::map<std::string, std::string> reference;
     for (std::string run : {"1 6", "4 6", "1 6", "3 12", "1 12", "2 1", "1 1"}) {
         std::string threads = run.substr(0, 1), level = run.substr(2);
-        Pack("--setup setup.exe --compress-all --volume-size 1000K --threads " + threads + " --level " + level);
+        Pack("--setup setup.exe --compress-all --volume-size 1000K --threads " + threads + " --level " +
+             level);
         std::string all =
             ReadFile(dir_ / "SETUP.EXE") + ReadFile(dir_ / "SETUP.E01") + ReadFile(dir_ / "SETUP.E02");
         if (reference[level].empty())
@@ -311,8 +312,10 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
         {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
         {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1, "--level needs a number from 1 to 12"},
-        {"pack --stub stub.exe --setup setup.exe --level 13 ok -o X", 1, "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
+        {"pack --stub stub.exe --setup setup.exe --level 13 ok -o X", 1,
+         "--level needs a number from 1 to 12"},
         {"pack --stub stub.exe --setup setup.exe --level=-1 ok -o X", 1, "--level needs a number"},
         {"pack --stub stub.exe --setup setup.exe --level ok -o X", 1, "--level needs a number"},
         {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1,

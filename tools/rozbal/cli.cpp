@@ -94,7 +94,8 @@ unsigned ParseNumber(const std::string& option, const std::string& text, unsigne
         !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
     unsigned long number = digits ? std::stoul(text) : 0;
     if (number < low || number > high)
-        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " + std::to_string(high));
+        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " +
+                         std::to_string(high));
     return static_cast<unsigned>(number);
 }
 
@@ -221,8 +222,11 @@ CommandLine ParseCommandLine(int argc, char** argv)
                                  "--volume-size " + v +
                                  ": a volume must hold an entry record (56 bytes) and one data byte");
                      }}},
-             {"--threads", Option{true, [&](const std::string& v) { pack.threads = ParseNumber("--threads", v, 1, 1024); }}},
-             {"--level", Option{true, [&](const std::string& v) { pack.level = ParseNumber("--level", v, 1, 12); }}},
+             {"--threads",
+              Option{true,
+                     [&](const std::string& v) { pack.threads = ParseNumber("--threads", v, 1, 1024); }}},
+             {"--level",
+              Option{true, [&](const std::string& v) { pack.level = ParseNumber("--level", v, 1, 12); }}},
              {"-q", quiet()},
              {"--quiet", quiet()}},
             operands, line.help);

@@ -3,7 +3,34 @@
 #include "archive/format.h"
 #include "platform/platform.h"
 
+#ifdef ROZBAL_INFLATE_LIBDEFLATE
+#include <libdeflate.h>
+#else
 #include <zlib.h>
+#endif
+
+// Decompresses one zlib stream of length bytes into output (BLOCK_PLAIN_MAX
+// bytes). Returns the plain length, or 0 on any fault.
+static uint32_t Inflate(const unsigned char* payload, uint32_t length, unsigned char* output)
+{
+#ifdef ROZBAL_INFLATE_LIBDEFLATE
+    // The builder's verify and extract, on the build machine, decode about
+    // three times as fast with libdeflate. It takes and refuses the same
+    // streams as zlib's uncompress: one whole stream, bytes after it ignored,
+    // header, Adler-32 and output within the buffer checked.
+    size_t consumed = 0, plain_length = 0;
+    struct libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+    if (!decompressor)
+        return 0;
+    enum libdeflate_result result = libdeflate_zlib_decompress_ex(decompressor, payload, length, output,
+                                                                  BLOCK_PLAIN_MAX, &consumed, &plain_length);
+    libdeflate_free_decompressor(decompressor);
+    return result == LIBDEFLATE_SUCCESS ? (uint32_t)plain_length : 0;
+#else
+    uLongf plain_length = BLOCK_PLAIN_MAX;
+    return uncompress(output, &plain_length, payload, length) == Z_OK ? (uint32_t)plain_length : 0;
+#endif
+}
 
 uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length, unsigned char* output,
                             const unsigned char** plain)
@@ -12,11 +39,10 @@ uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t l
         *plain = payload;
         return length;
     }
-    uLongf plain_length = BLOCK_PLAIN_MAX;
-    if (uncompress(output, &plain_length, payload, length) != Z_OK)
-        return 0;
-    *plain = output;
-    return (uint32_t)plain_length;
+    uint32_t plain_length = Inflate(payload, length, output);
+    if (plain_length != 0)
+        *plain = output;
+    return plain_length;
 }
 
 // Result of ReadBlock.

@@ -1,15 +1,13 @@
 # zlib's inflate side, compiled from Debian's source of zlib for size (the
 # prebuilt static library brings whole objects: gzip, crc32, deflate's
 # tables). scripts/setup.sh fetches the source into the cache named here.
-if(DEFINED ENV{XDG_CACHE_HOME})
-  set(cache_home $ENV{XDG_CACHE_HOME})
-else()
-  set(cache_home $ENV{HOME}/.cache)
-endif()
-set(ROZBAL_ZLIB_SOURCE ${cache_home}/rozbal/zlib/source CACHE PATH "zlib's source (scripts/setup.sh fetches it)")
-if(NOT EXISTS ${ROZBAL_ZLIB_SOURCE}/inflate.c)
-  message(FATAL_ERROR "no zlib source in ${ROZBAL_ZLIB_SOURCE}: run scripts/setup.sh")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/package_source.cmake)
+rozbal_package_source(ROZBAL_ZLIB_SOURCE zlib inflate.c)
+
+# The zlib the stubs carry, as rozbal --version reports it: the version in
+# the zlib.h of this source.
+file(STRINGS ${ROZBAL_ZLIB_SOURCE}/zlib.h zlib_version REGEX "^#define ZLIB_VERSION ")
+string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" ROZBAL_STUB_ZLIB_VERSION "${zlib_version}")
 
 # rozbal_add_inflater(NAME [definitions...]): a static library of the files
 # uncompress needs and nothing more. No gzip wrapper; the fixed Huffman

@@ -2,13 +2,13 @@
 # builder, with the installer's own platform layer (platform/win32) under the
 # worker that verify and extract run. Linked statically, so that it needs
 # nothing but system DLLs.
-find_library(ROZBAL_ZLIB_STATIC libz.a REQUIRED)
-add_library(ZLIB::ZLIB INTERFACE IMPORTED)
-set_target_properties(ZLIB::ZLIB PROPERTIES INTERFACE_LINK_LIBRARIES ${ROZBAL_ZLIB_STATIC})
-# The block decoder of a Windows build links rozbal_inflate, the stubs'
-# size-built inflater; the builder has a whole zlib at hand anyway.
+include(${CMAKE_CURRENT_LIST_DIR}/inflate.cmake)  # for the stubs' zlib version
+include(${CMAKE_CURRENT_LIST_DIR}/libdeflate.cmake)
+# Its block decoder decodes with libdeflate, as the Linux builder's does,
+# where the stubs link rozbal_inflate, their size-built zlib.
 add_library(rozbal_inflate INTERFACE)
-target_link_libraries(rozbal_inflate INTERFACE ZLIB::ZLIB)
+target_link_libraries(rozbal_inflate INTERFACE libdeflate::libdeflate)
+target_compile_definitions(rozbal_inflate INTERFACE ROZBAL_INFLATE_LIBDEFLATE)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
 add_link_options(-static)

@@ -6,8 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libcli11-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
-  libz-mingw-w64-dev
+  zlib1g-dev libcli11-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
   wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl dpkg-dev
 )
 
@@ -30,27 +29,37 @@ if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
   locale-gen
 fi
 
-# The stubs carry zlib's inflate side built from Debian's source of the same
-# zlib. apt fetches it once a deb-src entry for the suite of the deb entry is
-# in its sources; it waits in a cache that survives a clean build.
-zlib_cache="${XDG_CACHE_HOME:-$HOME/.cache}/rozbal/zlib"
-if [[ ! -f "$zlib_cache/source/inflate.c" ]]; then
-  if ! grep -rqs '^\(Types:.*\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
-      # The first stanza is the Debian archive itself; the same with deb-src.
-      awk 'BEGIN { RS = ""; ORS = "\n" } NR == 1 { sub(/Types: deb/, "Types: deb-src"); print }' \
-        /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/rozbal-deb-src.sources
-    else
-      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/rozbal-deb-src.list
-    fi
+# Sources of Debian packages that the Windows builds compile themselves
+# (zlib's inflate side for the stubs, libdeflate for rozbal.exe) wait in a
+# cache that survives a clean build.
+# apt fetches them once a deb-src entry for the suite of the deb entry is in
+# its sources.
+source_cache="${XDG_CACHE_HOME:-$HOME/.cache}/rozbal"
+add_deb_src() {
+  grep -rqs '^\(Types:.*\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ && return
+  if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+    # The first stanza is the Debian archive itself; the same with deb-src.
+    awk 'BEGIN { RS = ""; ORS = "\n" } NR == 1 { sub(/Types: deb/, "Types: deb-src"); print }' \
+      /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/rozbal-deb-src.sources
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/rozbal-deb-src.list
   fi
-  rm -rf "$zlib_cache" && mkdir -p "$zlib_cache"
-  fetch_zlib() { (cd "$zlib_cache" && apt-get source -q zlib); }
+}
+# fetch_source PACKAGE FILE: PACKAGE's source as $source_cache/PACKAGE/source,
+# unless FILE is there already.
+fetch_source() {
+  local package=$1 dir="$source_cache/$1"
+  [[ -f "$dir/source/$2" ]] && return
+  add_deb_src
+  rm -rf "$dir" && mkdir -p "$dir"
   # A source entry apt has not read yet needs its package lists first.
-  fetch_zlib || { apt-get -o DPkg::Lock::Timeout=600 update -q && fetch_zlib; }
-  (cd "$zlib_cache" && ln -s "$(find . -maxdepth 1 -name 'zlib-*' -type d | head -1)" source)
-  [[ -f "$zlib_cache/source/inflate.c" ]] || { echo "setup: no zlib source in $zlib_cache" >&2; exit 1; }
-fi
+  (cd "$dir" && apt-get source -q "$package") ||
+    { apt-get -o DPkg::Lock::Timeout=600 update -q && (cd "$dir" && apt-get source -q "$package"); }
+  (cd "$dir" && ln -s "$(find . -maxdepth 1 -name "$package-*" -type d | head -1)" source)
+  [[ -f "$dir/source/$2" ]] || { echo "setup: no $package source in $dir" >&2; exit 1; }
+}
+fetch_source zlib inflate.c
+fetch_source libdeflate libdeflate.h
 
 # The 32-bit stub runs in wine64's WoW64 mode, which needs Wine's 32-bit
 # Windows DLLs (tests/e2e/wine-env.sh points WINEDLLPATH at them). They come

@@ -180,4 +180,60 @@ TEST_F(BlockDecoderTest, FailsWhenWriteIsNotWhole)
     EXPECT_EQ(DecodeBlockFile(block.c_str(), "/dev/full"), 0);
 }
 
+// The build machine decodes with another library than the installer; both
+// must take and refuse the same payloads, byte for byte. Each base stream is
+// tried whole, cut at every length, with bytes after it, and with each bit of
+// its first 64 bytes and some further ones flipped; the installer's zlib
+// (uncompress) is the judge.
+TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
+{
+    Bytes noise(3000);
+    for (size_t i = 0; i < noise.size(); i++)
+        noise[i] = (unsigned char)((i * 2654435761u) >> 13);
+    struct Case {
+        const char* what;
+        Bytes stream;
+    } cases[] = {
+        {"text, level 1", Zlib(Text(32000, 3), 1)},
+        {"text, level 9", Zlib(Text(5000, 4), 9)},
+        {"pattern", Zlib(Pattern(32000))},
+        {"stored deflate blocks", Zlib(noise, 0)},
+        {"noise, fixed codes", Zlib(Bytes(noise.begin(), noise.begin() + 40), 6)},
+        {"preset dictionary", ZlibWithDictionary(Text(300, 5))},
+        {"over 320000 bytes", Zlib(Bytes(BLOCK_PLAIN_MAX + 1, 'a'))},
+        {"empty stream", Zlib(Bytes())},
+    };
+    static unsigned char ours[BLOCK_PLAIN_MAX], theirs[BLOCK_PLAIN_MAX];
+    size_t tried = 0;
+    for (const Case& c : cases) {
+        std::vector<Bytes> variants = {c.stream, Concat({c.stream, Bytes{0x66, 0, 1}})};
+        for (size_t length = 0; length < c.stream.size(); length += 1 + length / 64)
+            variants.push_back(Bytes(c.stream.begin(), c.stream.begin() + length));
+        for (size_t bit = 0; bit < std::min<size_t>(c.stream.size(), 64) * 8; bit++) {
+            variants.push_back(c.stream);
+            variants.back()[bit / 8] ^= (unsigned char)(1 << bit % 8);
+        }
+        for (size_t at = 64; at < c.stream.size(); at += 97) {
+            variants.push_back(c.stream);
+            variants.back()[at] ^= 0x10;
+        }
+        for (const Bytes& payload : variants) {
+            if (payload.empty() || payload.size() > BLOCK_PAYLOAD_MAX)
+                continue;
+            uLongf expected = BLOCK_PLAIN_MAX;
+            if (uncompress(theirs, &expected, payload.data(), payload.size()) != Z_OK)
+                expected = 0;
+            const unsigned char* plain = 0;
+            uint32_t got =
+                DecodeBlockPayload(METHOD_ZLIB, payload.data(), (uint32_t)payload.size(), ours, &plain);
+            ASSERT_EQ(got, expected) << c.what << ", variant of " << payload.size() << " bytes";
+            if (got != 0) {
+                ASSERT_EQ(memcmp(plain, theirs, got), 0) << c.what;
+            }
+            tried++;
+        }
+    }
+    EXPECT_GT(tried, 3000u);
+}
+
 }  // namespace

@@ -4,52 +4,42 @@
 
 #include <algorithm>
 #include <cstring>
+#include <libdeflate.h>
 #include <stdexcept>
 
-BlockEncoder::BlockEncoder()
+BlockEncoder::BlockEncoder(int level)
+    : compressor_(level >= LEVEL_MIN && level <= LEVEL_MAX ? libdeflate_alloc_compressor(level) : nullptr)
 {
-    // zlib's defaults (32 KB window, memLevel 8) give every stream the
-    // header 0x78 0x9C at level 6.
-    if (deflateInit(&stream_, 6) != Z_OK)
-        throw std::runtime_error("zlib cannot start a compressor");
+    if (!compressor_)
+        throw std::runtime_error("cannot start a compressor at level " + std::to_string(level));
 }
 
 BlockEncoder::~BlockEncoder()
 {
-    deflateEnd(&stream_);
+    libdeflate_free_compressor(compressor_);
 }
 
 void BlockEncoder::Encode(const unsigned char* plain, size_t size, std::vector<unsigned char>& out)
 {
     for (size_t done = 0; done < size;) {
-        uInt piece = static_cast<uInt>(std::min<size_t>(size - done, BLOCK_PAYLOAD_MAX));
+        size_t piece = std::min<size_t>(size - done, BLOCK_PAYLOAD_MAX);
         size_t start = out.size();
         out.resize(start + BLOCK_HEADER_SIZE + BLOCK_PAYLOAD_MAX);
         unsigned char* header = out.data() + start;
 
-        // Reset rather than a fresh init per block: the same stream, without
-        // allocating the compressor's tables 32000 bytes at a time.
-        if (deflateReset(&stream_) != Z_OK)
-            throw std::runtime_error("zlib cannot reset its compressor");
-        stream_.next_in = const_cast<unsigned char*>(plain + done);
-        stream_.avail_in = piece;
-        stream_.next_out = header + BLOCK_HEADER_SIZE;
-        stream_.avail_out = BLOCK_PAYLOAD_MAX;
-        int status = deflate(&stream_, Z_FINISH);
-        uint32_t length;
-        if (status == Z_STREAM_END) {
+        // The whole piece in one call: a 32000-byte block needs no streaming.
+        size_t length = libdeflate_zlib_compress(compressor_, plain + done, piece, header + BLOCK_HEADER_SIZE,
+                                                 BLOCK_PAYLOAD_MAX);
+        if (length != 0) {
             header[1] = METHOD_ZLIB;
-            length = BLOCK_PAYLOAD_MAX - stream_.avail_out;
-        } else if (status == Z_OK || status == Z_BUF_ERROR) {
+        } else {
             // The stream outgrew the payload limit: such data is stored.
             header[1] = 0;
             length = piece;
             std::memcpy(header + BLOCK_HEADER_SIZE, plain + done, piece);
-        } else {
-            throw std::runtime_error("zlib failed to compress a block");
         }
         header[0] = BLOCK_MARKER;
-        WriteLe32(header + 2, length);
+        WriteLe32(header + 2, static_cast<uint32_t>(length));
         out.resize(start + BLOCK_HEADER_SIZE + length);
         done += piece;
     }

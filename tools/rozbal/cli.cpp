@@ -24,9 +24,9 @@ const char kOverview[] =
     "  verify   check that the installer would install an archive\n"
     "  extract  unpack an installer's files without running anything\n"
     "\n"
-    "'rozbal COMMAND --help' describes a command, 'rozbal --version' the\n"
-    "version. Exit status: 0 success, 1 bad command line, 2 bad input or\n"
-    "archive, 3 output not writable.\n";
+    "'rozbal COMMAND --help' describes a command; 'rozbal --version' shows the\n"
+    "version of rozbal and of the zlib in its stubs. Exit status: 0 success,\n"
+    "1 bad command line, 2 bad input or archive, 3 output not writable.\n";
 
 const char kPackHelp[] =
     "usage: rozbal pack [options] DIR -o SETUP.EXE\n"
@@ -48,6 +48,8 @@ const char kPackHelp[] =
     "  --compress-all        store every file compressed\n"
     "  --volume-size SIZE    at most SIZE bytes of pieces per file (1440K, 100M)\n"
     "  --stub FILE           the stub to use instead of the built one\n"
+    "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
+    "                        default 6\n"
     "  --threads N           compressing threads (default: all cores)\n"
     "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
     "                        default 6\n"
@@ -121,6 +123,11 @@ uint64_t ParseSize(const std::string& text, uint64_t largest)
     if (value > largest)
         throw UsageError("size '" + text + "' is larger than " + std::to_string(largest));
     return value;
+}
+
+std::string VersionText()
+{
+    return "rozbal " ROZBAL_VERSION "\nstubs: zlib " ROZBAL_STUB_ZLIB_VERSION "\n";
 }
 
 const char* HelpText(const std::string& command)

@@ -21,6 +21,9 @@ struct CommandLine {
 // value.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// What rozbal --version prints: rozbal's version and the zlib the stubs carry.
+std::string VersionText();
+
 // The help text of `command`, or the overview for "".
 const char* HelpText(const std::string& command);
 

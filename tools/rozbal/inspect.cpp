@@ -85,7 +85,7 @@ void MoveOut(const fs::path& from, const fs::path& target)
 {
     std::vector<fs::path> entries{fs::recursive_directory_iterator(from), fs::recursive_directory_iterator()};
     for (const fs::path& entry : entries) {
-        std::string name = ExtractedName(fs::relative(entry, from)), utf8;
+        std::string name = ExtractedName(entry.lexically_relative(from)), utf8;
         if (!Cp1250ToUtf8(name, utf8))
             throw InputError(DisplayText(name) + ": the name is not valid code page 1250");
         std::error_code error;

@@ -70,7 +70,9 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     std::string temp = WorkerPath(fs::absolute(options.temp_dir));
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
-    extracted_ = FromWorkerPath(g_extract_dir);
+    // Without the worker's trailing separator, so that the paths below it
+    // are relative to it lexically, without a look at the disk per file.
+    extracted_ = FromWorkerPath(g_extract_dir).parent_path();
     setup_ = run.setup_program;
     if (IsBlockName(setup_))
         setup_ = PlainName(setup_);
@@ -179,7 +181,7 @@ void InstallerRun::CheckTree()
 {
     std::map<std::string, std::pair<std::string, bool>> seen;  // by FoldCase'd name: name, is a file
     for (const auto& entry : fs::recursive_directory_iterator(extracted_)) {
-        std::string name = ExtractedName(fs::relative(entry.path(), extracted_));
+        std::string name = ExtractedName(entry.path().lexically_relative(extracted_));
         for (char& c : name)
             if (c == '/')
                 c = '\\';

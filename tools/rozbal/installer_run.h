@@ -37,8 +37,9 @@ class InstallerRun {
     InstallerRun(const InstallerRun&) = delete;
     InstallerRun& operator=(const InstallerRun&) = delete;
 
-    // The extraction directory: files under their archive names (code page
-    // 1250 bytes, '/' for '\'), block files decoded.
+    // The extraction directory, without a trailing separator: files under
+    // their archive names (code page 1250 bytes, '/' for '\'), block files
+    // decoded.
     const std::filesystem::path& Extracted() const
     {
         return extracted_;

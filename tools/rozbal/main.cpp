@@ -7,19 +7,12 @@
 #include <cstdio>
 #include <new>
 
-#ifndef ROZBAL_VERSION
-#define ROZBAL_VERSION "unknown"
-#endif
-#ifndef ROZBAL_STUB_ZLIB_VERSION
-#define ROZBAL_STUB_ZLIB_VERSION "unknown"
-#endif
-
 int main(int argc, char** argv)
 {
     try {
         CommandLine line = ParseCommandLine(Arguments(argc, argv));
         if (line.version) {
-            std::printf("rozbal %s\nstubs: zlib %s\n", ROZBAL_VERSION, ROZBAL_STUB_ZLIB_VERSION);
+            std::fputs(VersionText().c_str(), stdout);
             return EXIT_OK;
         }
         if (line.help) {

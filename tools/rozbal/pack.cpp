@@ -164,9 +164,9 @@ bool Inside(const fs::path& path, const fs::path& tree)
 // Reads the files in order, compresses the chunks of block files on the
 // encoder's threads, and hands what comes back, in the same order, to the
 // layout.
-void Stream(const TreeScan& scan, unsigned threads, PieceLayout& layout, Progress& progress)
+void Stream(const TreeScan& scan, const PackOptions& options, PieceLayout& layout, Progress& progress)
 {
-    ParallelEncoder encoder(threads);
+    ParallelEncoder encoder(options.threads, options.level);
     auto deliver = [&](std::unique_ptr<Chunk> chunk) {
         const PackFile& file = scan.files[chunk->file];
         if (chunk->first)
@@ -228,15 +228,21 @@ fs::path FindStub(const fs::path& given)
             throw InputError("stub " + given.string() + ": no such file");
         return given;
     }
+    // An installed rozbal takes the stub installed with it before the one
+    // of the build tree it was made in, which may have changed since.
+    fs::path bin = ExecutablePath().parent_path();
+    fs::path installed = bin.parent_path() / "share" / "rozbal" / "rozbal-stub.exe";
+    if (!bin.empty() && fs::is_regular_file(installed, error))
+        return installed;
 #ifdef ROZBAL_DEFAULT_STUB
     if (fs::is_regular_file(ROZBAL_DEFAULT_STUB, error))
         return ROZBAL_DEFAULT_STUB;
 #endif
-    fs::path beside = ExecutablePath().parent_path() / "rozbal-stub.exe";
-    if (fs::is_regular_file(beside, error))
+    fs::path beside = bin / "rozbal-stub.exe";
+    if (!bin.empty() && fs::is_regular_file(beside, error))
         return beside;
-    throw InputError("no stub found (neither the build's stub nor " + beside.string() +
-                     "); name one with --stub FILE");
+    throw InputError("no stub found (neither " + installed.string() + ", the build's stub nor " +
+                     beside.string() + "); name one with --stub FILE");
 }
 
 void RunPack(const PackOptions& options)
@@ -262,7 +268,7 @@ void RunPack(const PackOptions& options)
     PieceLayout layout(output, limits);
     Progress progress(!options.quiet, total, scan.files.size());
     InterruptGuard interrupts;
-    Stream(scan, options.threads, layout, progress);
+    Stream(scan, options, layout, progress);
     output.Close();
     progress.Finish();
 

@@ -18,7 +18,7 @@ struct PackOptions {
     CompressRule compress;
     uint64_t volume_size = 0;  // 0: everything in the executable
     unsigned threads = 1;
-    int level = 6;  // compression level, 1 to 12
+    int level = 6;  // compression level, 1 (fastest) to 12 (smallest)
     bool quiet = false;
 };
 
@@ -27,6 +27,7 @@ struct PackOptions {
 // output file has been created or changed.
 void RunPack(const PackOptions& options);
 
-// The stub to use: `given` if not empty, else the stub the build made, else
-// rozbal-stub.exe beside this program. Throws InputError when there is none.
+// The stub to use: `given` if not empty, else ../share/rozbal/rozbal-stub.exe
+// from this program's directory (where it is installed), else the stub the
+// build made, else rozbal-stub.exe beside this program. Throws InputError when there is none.
 std::filesystem::path FindStub(const std::filesystem::path& given);

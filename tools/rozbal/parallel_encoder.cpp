@@ -4,7 +4,8 @@
 
 #include <optional>
 
-ParallelEncoder::ParallelEncoder(unsigned threads) : capacity_(2 * static_cast<size_t>(threads) + 2)
+ParallelEncoder::ParallelEncoder(unsigned threads, int level)
+    : capacity_(2 * static_cast<size_t>(threads) + 2), level_(level)
 {
     for (unsigned i = 0; i < threads; i++)
         threads_.emplace_back(&ParallelEncoder::Work, this);
@@ -70,7 +71,7 @@ void ParallelEncoder::Work()
         std::exception_ptr error;
         try {
             if (!encoder)
-                encoder.emplace();
+                encoder.emplace(level_);
             chunk.output.clear();
             encoder->Encode(chunk.input.data(), chunk.input.size(), chunk.output);
         } catch (...) {

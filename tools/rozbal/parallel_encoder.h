@@ -25,9 +25,9 @@ struct Chunk {
 
 class ParallelEncoder {
   public:
-    // Starts `threads` (at least 1) compressing threads. At most
+    // Starts `threads` (at least 1) threads compressing at `level`. At most
     // 2 * threads + 2 chunks are in flight, which bounds the memory.
-    explicit ParallelEncoder(unsigned threads);
+    ParallelEncoder(unsigned threads, int level);
     ~ParallelEncoder();
     ParallelEncoder(const ParallelEncoder&) = delete;
     ParallelEncoder& operator=(const ParallelEncoder&) = delete;
@@ -60,6 +60,7 @@ class ParallelEncoder {
     void Work();
 
     const size_t capacity_;
+    const int level_;
     std::deque<std::unique_ptr<Slot>> slots_;  // in flight, in archive order; owner thread only
     std::mutex mutex_;
     std::condition_variable work_ready_, chunk_done_;

@@ -2,7 +2,9 @@
 # Signed installers install: one signed after packing, and one with volumes
 # whose executable is signed, each install completely and leave nothing
 # behind. An unsigned installer as a writer without alignment makes it
-# (its trailer right after the last piece) installs as before.
+# (its trailer right after the last piece) installs as before. The first two
+# compress everything at the outer levels, 12 and 1 (install.sh has the
+# default, 6): the stub decodes every level, the setup program included.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/../../support/signing.sh"
 
@@ -24,11 +26,11 @@ DRV
     check_removed "$1" "$work/before"
 }
 
-pack "$work/signed.exe" --setup recorder.exe --compress '*.txt'
+pack "$work/signed.exe" --setup recorder.exe --compress-all --level 12
 sign "$work" "$work/signed.exe" || fail "signing"
 install signed
 
-pack "$work/volumes.exe" --setup recorder.exe --volume-size 150K
+pack "$work/volumes.exe" --setup recorder.exe --compress-all --level 1 --volume-size 40K
 [ -f "$work/volumes.e01" ] || fail "no volumes: $(ls "$work")"
 sign "$work" "$work/volumes.exe" || fail "signing with volumes"
 install volumes

@@ -1,0 +1,52 @@
+#!/bin/bash
+# The packages as a user gets them: the Debian package unpacked with
+# dpkg-deb -x into a scratch root, whose rozbal packs without --stub, taking
+# the stub installed beside it, and verifies the result; the Windows .zip
+# holds the stubs and the READMEs (and rozbal.exe when the build makes one).
+# Needs ROZBAL_BUILD_DIR (the build tree with CPackConfig.cmake).
+set -u
+: "${ROZBAL_BUILD_DIR:?}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+cpack -G "DEB;ZIP" --config "$ROZBAL_BUILD_DIR/CPackConfig.cmake" -B "$work/packages" >cpack.txt 2>&1 ||
+    { cat cpack.txt; fail "cpack"; }
+dpkg-deb -x packages/rozbal_*.deb root || fail "dpkg-deb -x"
+unzip -q packages/rozbal-*-windows.zip -d zip || fail "unzip"
+
+# Where each file must be; the .zip has no rozbal.exe when the build makes none.
+while read -r path; do
+    [ -f "$path" ] || fail "no $path in the package"
+done <<'END'
+root/usr/bin/rozbal
+root/usr/share/rozbal/rozbal-stub.exe
+root/usr/share/rozbal/rozbal-stub64.exe
+root/usr/share/man/man1/rozbal.1
+zip/rozbal-stub.exe
+zip/rozbal-stub64.exe
+zip/README.md
+zip/README-rozbal.md
+END
+[ "$(find root -type f | wc -l)" -eq 4 ] || fail "surplus files in the Debian package: $(find root -type f)"
+cmp -s zip/rozbal-stub.exe root/usr/share/rozbal/rozbal-stub.exe || fail "the packages carry different stubs"
+man -l root/usr/share/man/man1/rozbal.1 2>&1 | grep -q -- '--level' || fail "the man page does not render"
+root/usr/bin/rozbal --version | grep -q '^stubs: zlib 1\.' || fail "--version: $(root/usr/bin/rozbal --version)"
+
+# The stub comes from share/rozbal beside the unpacked rozbal, not from the
+# build tree: a different stub put there is the one the installer starts with.
+cp root/usr/share/rozbal/rozbal-stub64.exe root/usr/share/rozbal/rozbal-stub.exe
+mkdir -p tree/docs
+printf 'MZ' >tree/setup.exe
+seq 1 20000 >tree/docs/readme.txt
+root/usr/bin/rozbal pack -q --setup setup.exe --compress-all tree -o SETUP.EXE || fail "pack without --stub"
+size=$(stat -c %s root/usr/share/rozbal/rozbal-stub64.exe)
+cmp -s -n "$size" SETUP.EXE root/usr/share/rozbal/rozbal-stub64.exe || fail "pack took another stub"
+root/usr/bin/rozbal verify -q SETUP.EXE || fail "verify"
+echo "packages: ok"

@@ -2,10 +2,12 @@
 # The packages as a user gets them: the Debian package unpacked with
 # dpkg-deb -x into a scratch root, whose rozbal packs without --stub, taking
 # the stub installed beside it, and verifies the result; the Windows .zip
-# holds the stubs and the READMEs (and rozbal.exe when the build makes one).
-# Needs ROZBAL_BUILD_DIR (the build tree with CPackConfig.cmake).
+# holds rozbal.exe, the stubs and the READMEs, and its rozbal.exe, run under
+# Wine, packs without --stub too, taking the stub beside it. Needs
+# ROZBAL_BUILD_DIR (the build tree with CPackConfig.cmake) and ROZBAL_WINE
+# (the command that runs a Windows program, its prefix set).
 set -u
-: "${ROZBAL_BUILD_DIR:?}"
+: "${ROZBAL_BUILD_DIR:?}" "${ROZBAL_WINE:?}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,7 +23,7 @@ cpack -G "DEB;ZIP" --config "$ROZBAL_BUILD_DIR/CPackConfig.cmake" -B "$work/pack
 dpkg-deb -x packages/rozbal_*.deb root || fail "dpkg-deb -x"
 unzip -q packages/rozbal-*-windows.zip -d zip || fail "unzip"
 
-# Where each file must be; the .zip has no rozbal.exe when the build makes none.
+# Where each file must be.
 while read -r path; do
     [ -f "$path" ] || fail "no $path in the package"
 done <<'END'
@@ -29,6 +31,7 @@ root/usr/bin/rozbal
 root/usr/share/rozbal/rozbal-stub.exe
 root/usr/share/rozbal/rozbal-stub64.exe
 root/usr/share/man/man1/rozbal.1
+zip/rozbal.exe
 zip/rozbal-stub.exe
 zip/rozbal-stub64.exe
 zip/README.md
@@ -49,4 +52,10 @@ root/usr/bin/rozbal pack -q --setup setup.exe --compress-all tree -o SETUP.EXE |
 size=$(stat -c %s root/usr/share/rozbal/rozbal-stub64.exe)
 cmp -s -n "$size" SETUP.EXE root/usr/share/rozbal/rozbal-stub64.exe || fail "pack took another stub"
 root/usr/bin/rozbal verify -q SETUP.EXE || fail "verify"
+
+# rozbal.exe from the unpacked .zip takes the i686 stub beside it.
+$ROZBAL_WINE zip/rozbal.exe pack -q --setup setup.exe --compress-all tree -o WIN.EXE || fail "rozbal.exe pack"
+size=$(stat -c %s zip/rozbal-stub.exe)
+cmp -s -n "$size" WIN.EXE zip/rozbal-stub.exe || fail "rozbal.exe took another stub"
+$ROZBAL_WINE zip/rozbal.exe verify -q WIN.EXE || fail "rozbal.exe verify"
 echo "packages: ok"

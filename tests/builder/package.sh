@@ -9,14 +9,7 @@
 set -u
 : "${ROZBAL_BUILD_DIR:?}" "${ROZBAL_WINE:?}"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
+. "$(dirname "$0")/../support/script.sh"
 
 cpack -G "DEB;ZIP" --config "$ROZBAL_BUILD_DIR/CPackConfig.cmake" -B "$work/packages" >cpack.txt 2>&1 ||
     { cat cpack.txt; fail "cpack"; }

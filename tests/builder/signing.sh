@@ -10,23 +10,7 @@ set -u
 . "$(dirname "$0")/../support/signing.sh"
 : "${ROZBAL_BUILDER:?}" "${ROZBAL_STUBS:?}"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-# expect CODE TEXT COMMAND...: COMMAND ends with CODE and says TEXT.
-expect() {
-    local code=$1 text=$2
-    shift 2
-    "$@" >out.txt 2>&1
-    local status=$?
-    [ $status -eq "$code" ] && grep -qF -- "$text" out.txt || { cat out.txt; fail "$* ended $status"; }
-}
+. "$(dirname "$0")/../support/script.sh"
 
 make_certificate .
 mkdir -p tree/docs

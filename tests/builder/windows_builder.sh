@@ -11,23 +11,7 @@
 set -u
 : "${ROZBAL_BUILDER:?}" "${ROZBAL_EXE:?}" "${ROZBAL_STUB:?}"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-# expect CODE TEXT COMMAND...: COMMAND ends with CODE and says TEXT.
-expect() {
-    local code=$1 text=$2
-    shift 2
-    "$@" >out.txt 2>&1
-    local status=$?
-    [ $status -eq "$code" ] && grep -qF -- "$text" out.txt || { cat out.txt; fail "$* ended $status"; }
-}
+. "$(dirname "$0")/../support/script.sh"
 
 exe() {
     $ROZBAL_EXE "$@"

@@ -9,6 +9,9 @@
 #include "extract/worker.h"
 #include "tools/rozbal/system.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 // The window: one run at a time, on the caller's thread.
@@ -16,6 +19,8 @@ struct Window {
     HeadlessRun run;
     HeadlessOptions options;
     char password[TEXT_FIELD_SIZE];  // the archive's own
+    std::filesystem::path aside;     // where deleted files go during the run
+    unsigned set_aside = 0;          // how many went there
 } g_headless;
 
 // The temporary directory comes from the environment (TMPDIR for
@@ -113,6 +118,26 @@ extern "C" int WRAP_START_ELEVATED(const char*, const char*, SysProcess*)
     return 0;
 }
 
+// Deleting a file frees its inode, and on ext4 every file created in the
+// next 30 seconds passes over the inodes freed meanwhile: with the worker
+// deleting each block file once decoded, the later files of a large
+// installer came ever slower. During the run a deleted file is moved aside
+// instead, under a name the worker never uses, which is gone from where it
+// was just the same; the run's end deletes them all at once.
+extern "C" int __real__Z13SysDeleteFilePKc(const char* path);
+
+extern "C" int __wrap__Z13SysDeleteFilePKc(const char* path)
+{
+    if (g_headless.aside.empty())
+        return __real__Z13SysDeleteFilePKc(path);
+    std::error_code error;
+    std::filesystem::path from = FromWorkerPath(path);
+    if (!std::filesystem::is_regular_file(from, error))
+        return 0;
+    std::filesystem::rename(from, g_headless.aside / std::to_string(g_headless.set_aside++), error);
+    return !error;
+}
+
 // The header as the worker will read it: the password that answers the
 // prompt when the caller gives none, and the setup program field.
 static void ReadHeader(const char* archive)
@@ -144,7 +169,15 @@ HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const Headles
     }
     ReadHeader(archive);
     TemporaryDirectory temp(temp_dir);
+    std::error_code error;
+    g_headless.aside = FromWorkerPath(temp_dir) / ".rozbal-deleted";
+    g_headless.set_aside = 0;
+    if (!std::filesystem::create_directory(g_headless.aside, error))
+        g_headless.aside.clear();  // then files are deleted as they go
     g_window = &g_headless;
     ExtractWorker(&g_window);
+    if (!g_headless.aside.empty())
+        std::filesystem::remove_all(g_headless.aside, error);
+    g_headless.aside.clear();
     return g_headless.run;
 }

@@ -20,13 +20,9 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
-    uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
-    fs::path work = MakeScratch();
-    fs::path tree = work / "tree";
-    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
-                 tree.c_str());
-    uint64_t input = MakeTree(tree, megabytes);
-    fs::path stub = WriteFakeStub(work);
+    BenchInput made = MakeInput(argc, argv);
+    const fs::path &work = made.work, &tree = made.tree, &stub = made.stub;
+    uint64_t input = made.bytes;
     std::string w = work.string();
     std::fprintf(stderr, "packing ...\n");
     Time(ROZBAL_BINARY " pack -q --compress-all --stub '" + stub.string() + "' --setup setup.exe '" +

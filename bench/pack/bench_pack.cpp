@@ -77,13 +77,9 @@ Sizes BlockSizes(const fs::path& tree)
 
 int main(int argc, char** argv)
 {
-    uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
-    fs::path work = MakeScratch();
-    fs::path tree = work / "tree";
-    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
-                 tree.c_str());
-    uint64_t input = MakeTree(tree, megabytes);
-    fs::path stub = WriteFakeStub(work);
+    BenchInput made = MakeInput(argc, argv);
+    const fs::path &work = made.work, &tree = made.tree, &stub = made.stub;
+    uint64_t input = made.bytes;
 
     std::string w = work.string(), t = tree.string();
     Time("tar -cf - -C '" + t + "' . > /dev/null");  // warm the page cache

@@ -74,7 +74,7 @@ std::string BinaryLike(size_t size, Random& random)
 
 }  // namespace
 
-uint64_t MakeTree(const fs::path& root, uint64_t megabytes)
+static uint64_t MakeTree(const fs::path& root, uint64_t megabytes)
 {
     Random random{0x9E3779B97F4A7C15ull};
     uint64_t total = 0, target = megabytes << 20;
@@ -115,19 +115,21 @@ double Time(const std::string& command)
     return seconds;
 }
 
-fs::path MakeScratch()
+BenchInput MakeInput(int argc, char** argv)
 {
+    uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
     std::string pattern = (fs::temp_directory_path() / "rozbal-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         std::perror("mkdtemp");
         std::exit(1);
     }
-    return pattern;
-}
-
-fs::path WriteFakeStub(const fs::path& dir)
-{
-    fs::path stub = dir / "stub.exe";
-    std::ofstream(stub) << std::string(1000, 'M');
-    return stub;
+    BenchInput input;
+    input.work = pattern;
+    input.tree = input.work / "tree";
+    std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
+                 input.tree.c_str());
+    input.bytes = MakeTree(input.tree, megabytes);
+    input.stub = input.work / "stub.exe";
+    std::ofstream(input.stub) << std::string(1000, 'M');
+    return input;
 }

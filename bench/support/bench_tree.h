@@ -7,15 +7,17 @@
 #include <filesystem>
 #include <string>
 
-// Fills `root` with about `megabytes` MB; returns the bytes written.
-uint64_t MakeTree(const std::filesystem::path& root, uint64_t megabytes);
+// What a benchmark works on: a new directory under $TMPDIR, the tree in
+// its "tree", and a fake stub for packing (the benchmarks never run the
+// installer).
+struct BenchInput {
+    std::filesystem::path work, tree, stub;
+    uint64_t bytes;  // in the tree
+};
 
-// A new directory under $TMPDIR.
-std::filesystem::path MakeScratch();
+// Makes the input of about the megabytes that argv[1] names (default 240).
+BenchInput MakeInput(int argc, char** argv);
 
 // Runs `command` through the shell; returns its wall-clock seconds. Exits
 // the benchmark when the command fails.
 double Time(const std::string& command);
-
-// A fake stub for packing: the benchmarks never run the installer.
-std::filesystem::path WriteFakeStub(const std::filesystem::path& dir);

@@ -6,9 +6,7 @@
 . "$(dirname "$0")/lib.sh"
 
 make_payload "$work/payload"
-for n in $(seq -w 1 40); do
-    printf 'piece %s\n' "$n" >"$work/payload/docs/part$n.dat"
-done
+add_parts "$work/payload/docs" 40
 pack "$work/setup.exe" --setup recorder.exe --title Pokus
 extraction_names >"$work/before"
 

@@ -9,9 +9,7 @@
 # Files in the root of the tree: a worker that lost its directory would
 # write them wherever the current directory is.
 make_payload "$work/payload"
-for n in $(seq -w 1 30); do
-    printf 'piece %s\n' "$n" >"$work/payload/part$n.dat"
-done
+add_parts "$work/payload" 30
 pack "$work/unpacking.exe" --setup recorder.exe --title Pokus
 pack "$work/password.exe" --setup recorder.exe --title Pokus --password Heslo
 

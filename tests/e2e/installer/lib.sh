@@ -53,6 +53,14 @@ make_payload() {
     printf 'second level\n' >"$1/docs/old/history.txt"
 }
 
+# add_parts DIR COUNT: COUNT small files partNN.dat in DIR, so that
+# unpacking lasts long enough (100 ms a piece) for a scenario to act.
+add_parts() {
+    for n in $(seq -w 1 "$2"); do
+        printf 'piece %s\n' "$n" >"$1/part$n.dat"
+    done
+}
+
 # pack OUTPUT OPTION...: packs $work/payload into OUTPUT around the stub
 # under test.
 pack() {

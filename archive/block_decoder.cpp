@@ -5,6 +5,7 @@
 
 #ifdef ROZBAL_INFLATE_LIBDEFLATE
 #include <libdeflate.h>
+#include <pthread.h>
 #else
 #include <zlib.h>
 #endif
@@ -74,40 +75,113 @@ static int ReadBlock(SysFile file, unsigned char* header, unsigned char* payload
     return moved == *length ? BLOCK_READ : BLOCK_BROKEN;
 }
 
+#ifdef ROZBAL_INFLATE_LIBDEFLATE
+// The builder reads blocks in batches and decodes a batch's blocks, which
+// are independent streams, on two threads; the installer one at a time.
+enum { BATCH_BLOCKS = 32 };
+#else
+enum { BATCH_BLOCKS = 1 };
+#endif
+
+// Blocks read ahead of their decoding: block i's payload at input + i *
+// BLOCK_PAYLOAD_MAX, its decoded data at output + i * BLOCK_PLAIN_MAX.
+struct Batch {
+    unsigned count;
+    unsigned char* input;
+    unsigned char* output;
+    int method[BATCH_BLOCKS];
+    uint32_t length[BATCH_BLOCKS];  // payload bytes, then plain bytes (0: does not decode)
+    const unsigned char* plain[BATCH_BLOCKS];
+};
+
+// Decodes blocks first to end - 1 of batch in place of their lengths.
+static void DecodeBlocks(Batch* batch, unsigned first, unsigned end)
+{
+    for (unsigned i = first; i < end; i++)
+        batch->length[i] =
+            DecodeBlockPayload(batch->method[i], batch->input + i * BLOCK_PAYLOAD_MAX, batch->length[i],
+                               batch->output + i * BLOCK_PLAIN_MAX, &batch->plain[i]);
+}
+
+#ifdef ROZBAL_INFLATE_LIBDEFLATE
+static void* DecodeUpperHalf(void* batch)
+{
+    Batch* blocks = (Batch*)batch;
+    DecodeBlocks(blocks, blocks->count / 2, blocks->count);
+    return 0;
+}
+
+// A thread per batch costs little next to decoding 32 blocks; when none can
+// be started, this thread decodes them all.
+static void DecodeBatch(Batch* batch)
+{
+    pthread_t helper;
+    if (batch->count < 2 || pthread_create(&helper, 0, DecodeUpperHalf, batch) != 0) {
+        DecodeBlocks(batch, 0, batch->count);
+        return;
+    }
+    DecodeBlocks(batch, 0, batch->count / 2);
+    pthread_join(helper, 0);
+}
+#else
+static void DecodeBatch(Batch* batch)
+{
+    DecodeBlocks(batch, 0, batch->count);
+}
+#endif
+
+// Writes the batch's decoded blocks in order up to the first that did not
+// decode. Returns non-zero when all of them decoded and were written whole.
+static int WriteBatch(SysFile plain, const Batch* batch)
+{
+    for (unsigned i = 0; i < batch->count; i++) {
+        uint32_t written = 0;
+        if (batch->length[i] == 0 || !SysWriteFile(plain, batch->plain[i], batch->length[i], &written) ||
+            written != batch->length[i])
+            return 0;
+    }
+    return 1;
+}
+
 int DecodeBlockFile(const char* block_path, const char* plain_path)
 {
     int result = 0;
     SysFile plain = SYS_NO_FILE;
-    unsigned char* input = 0;
-    unsigned char* output = 0;
+    Batch batch;
+    batch.input = batch.output = 0;
     SysFile block = SysOpenExclusive(block_path);
     if (block == SYS_NO_FILE)
         goto end;
     plain = SysCreateExclusive(plain_path);
     if (plain == SYS_NO_FILE)
         goto end;
-    input = (unsigned char*)SysAlloc(BLOCK_PAYLOAD_MAX);
-    output = (unsigned char*)SysAlloc(BLOCK_PLAIN_MAX);
-    if (!input || !output)
+    batch.input = (unsigned char*)SysAlloc(BATCH_BLOCKS * BLOCK_PAYLOAD_MAX);
+    batch.output = (unsigned char*)SysAlloc(BATCH_BLOCKS * BLOCK_PLAIN_MAX);
+    if (!batch.input || !batch.output)
         goto end;
 
     for (;;) {
-        unsigned char header[BLOCK_HEADER_SIZE];
-        uint32_t length = 0, written = 0;
-        const unsigned char* data = 0;
-        int status = ReadBlock(block, header, input, &length);
+        int status = BLOCK_READ;
+        for (batch.count = 0; batch.count < BATCH_BLOCKS; batch.count++) {
+            unsigned char header[BLOCK_HEADER_SIZE];
+            status = ReadBlock(block, header, batch.input + batch.count * BLOCK_PAYLOAD_MAX,
+                               &batch.length[batch.count]);
+            if (status != BLOCK_READ)
+                break;
+            batch.method[batch.count] = header[1];
+        }
+        DecodeBatch(&batch);
+        if (!WriteBatch(plain, &batch))
+            break;
         if (status != BLOCK_READ) {
             result = status == BLOCK_END;
             break;
         }
-        uint32_t count = DecodeBlockPayload(header[1], input, length, output, &data);
-        if (count == 0 || !SysWriteFile(plain, data, count, &written) || written != count)
-            break;
     }
 
 end:
-    SysFree(output);
-    SysFree(input);
+    SysFree(batch.output);
+    SysFree(batch.input);
     if (plain != SYS_NO_FILE)
         SysClose(plain);
     if (block != SYS_NO_FILE)

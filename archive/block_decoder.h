@@ -13,7 +13,8 @@
 // not 0x66, a length is negative or over 32000, a payload is cut short, a
 // zlib stream does not decompress to 1 to 320000 bytes, or a write is not
 // whole. The plain file then keeps the blocks written before.
-// Both files are opened without sharing; memory is two fixed buffers.
+// Both files are opened without sharing; memory is two fixed buffers. The
+// builder reads up to 32 blocks ahead and decodes them on two threads.
 int DecodeBlockFile(const char* block_path, const char* plain_path);
 
 // Gives the plain data of one block whose payload (length bytes, 1 to

@@ -7,10 +7,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/libdeflate.cmake)
 # Its block decoder decodes with libdeflate, as the Linux builder's does,
 # where the stubs link rozbal_inflate, their size-built zlib.
 add_library(rozbal_inflate INTERFACE)
-target_link_libraries(rozbal_inflate INTERFACE libdeflate::libdeflate)
-target_compile_definitions(rozbal_inflate INTERFACE ROZBAL_INFLATE_LIBDEFLATE)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
+target_link_libraries(rozbal_inflate INTERFACE libdeflate::libdeflate Threads::Threads)
+target_compile_definitions(rozbal_inflate INTERFACE ROZBAL_INFLATE_LIBDEFLATE)
 add_link_options(-static)
 
 add_subdirectory(platform)

@@ -4,9 +4,10 @@
 // throughputs, best of three rounds in alternating order, and the ratio.
 // Every run writes a new directory and nothing is deleted until the end: on
 // a file system without a journal, ext4 passes over inodes freed in the last
-// 30 seconds when it creates a file, so deleting one run's files would slow
-// the next run's creations (rozbal's own block files, deleted once decoded,
-// count against it, as they do for any user).
+// one to five minutes when it creates a file, so deleting one run's files
+// would slow the next run's creations. rozbal's block files, deleted at the
+// end of its run, still slow the runs after it there; tmpfs
+// (TMPDIR=/dev/shm) measures without that.
 //
 // usage: bench_extract [MEGABYTES]   (default 240)
 #include "bench/support/bench_tree.h"

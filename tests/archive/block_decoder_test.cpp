@@ -96,7 +96,7 @@ class BlockDecoderTest : public FileFixture {};
 
 TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
 {
-    const Bytes a = Text(1000, 1), b = Text(5000, 2), big = Text(100000, 3);
+    const Bytes a = Text(1000, 1), b = Text(5000, 2), big = Text(100000, 3), huge = Text(70 * 32000, 6);
     struct Case {
         const char* label;
         Bytes file;
@@ -121,6 +121,8 @@ TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
         {"plain data of 320001", Concat({Compressed(a), Compressed(Pattern(320001))}), 0, a},
         {"zlib stream without data", Concat({Compressed(a), Compressed({})}), 0, a},
         {"wrong Adler-32", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, a},
+        {"wrong Adler-32 amid good blocks", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b))), Compressed(b)}), 0, a},
+        {"70 blocks, then a wrong Adler-32", Concat({BuilderLayout(huge), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, huge},
         {"preset dictionary", Stored(1, ZlibWithDictionary(a)), 0, {}},
         {"invalid deflate block type", Stored(1, {0x78, 0x9C, 0xFF, 0xFF, 0xFF}), 0, {}},
         {"wrong marker, valid block", Concat({Compressed(a), BlockBytes(0x67, 1, (int32_t)Zlib(b).size(), Zlib(b))}), 0, a},

@@ -118,10 +118,10 @@ extern "C" int WRAP_START_ELEVATED(const char*, const char*, SysProcess*)
     return 0;
 }
 
-// Deleting a file frees its inode, and on ext4 every file created in the
-// next 30 seconds passes over the inodes freed meanwhile: with the worker
-// deleting each block file once decoded, the later files of a large
-// installer came ever slower. During the run a deleted file is moved aside
+// Deleting a file frees its inode, and on ext4 without a journal every file
+// created in the next minutes passes over the inodes freed meanwhile: with
+// the worker deleting each block file once decoded, the later files of a
+// large installer came ever slower. During the run a deleted file is moved aside
 // instead, under a name the worker never uses, which is gone from where it
 // was just the same; the run's end deletes them all at once.
 extern "C" int __real__Z13SysDeleteFilePKc(const char* path);

@@ -4,8 +4,9 @@
 # with both; rozbal.exe lists, verifies and extracts it back to the tree;
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
-# hold as the native one does. Beside its stub it needs no --stub. Nothing
-# from an archive can run.
+# hold as the native one does. In a console it draws its bar and stops on
+# Ctrl-C, as the native one does. Beside its stub it needs no --stub.
+# Nothing from an archive can run.
 # Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
 # rozbal.exe) and ROZBAL_STUB.
 set -u
@@ -69,6 +70,36 @@ expect 1 "--title: the text cannot be written in code page 1250" \
 exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE 2>bar.txt || fail "pack without -q"
 grep -qF $'\r[' bar.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
+
+# In a console, which wine's console host serves on a pseudo-terminal, the
+# bar is drawn, and Ctrl-C once it shows ends the pack with nothing written;
+# the native builder likewise, ended by the signal. console.txt gets what
+# the terminal showed, without the console host's cursor sequences.
+interrupt_in_console() {
+    rm -f console.txt
+    { until grep -qs '%' console.txt; do sleep 0.1; done
+      printf '\003'
+      until grep -qs 'Script done' console.txt; do sleep 0.1; done; } |
+        timeout 120 script -qfec "$*" console.txt >/dev/null
+    local status=$?
+    sed -i -e 's/\x1b\[?25[lh]//g' -e 's/\x1b\[K\x1b\[1C/ /g' console.txt
+    return $status
+}
+mkdir big
+printf 'MZ' >big/setup.exe
+seq 1 10000000 >big/numbers.txt
+touch console.txt
+before=$(ls)
+for builder in "$ROZBAL_EXE" "$ROZBAL_BUILDER"; do
+    interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.exe big -o BIG.EXE
+    status=$?
+    grep -qF '[#' console.txt || fail "$builder drew no bar: $(cat -v console.txt)"
+    grep -qF 'interrupted; nothing was written' console.txt || fail "$builder: $(cat -v console.txt)"
+    # msvcrt's default for SIGINT is exit(3); on Linux the signal ends it.
+    [ $status -eq 3 ] || [ $status -eq 130 ] || fail "$builder ended $status after Ctrl-C"
+    [ "$(ls)" = "$before" ] || fail "$builder left $(ls | grep -vxF "$before")"
+done
+
 # Unpacked on its own with its stub beside it, it needs no --stub.
 mkdir tool
 cp "$exe_path" tool/rozbal.exe

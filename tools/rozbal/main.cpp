@@ -3,7 +3,6 @@
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/system.h"
 
-#include <csignal>
 #include <cstdio>
 #include <new>
 
@@ -30,9 +29,7 @@ int main(int argc, char** argv)
         return EXIT_OK;
     } catch (const Interrupted& e) {
         std::fprintf(stderr, "rozbal: interrupted; nothing was written\n");
-        std::signal(e.signal, SIG_DFL);
-        std::raise(e.signal);
-        return EXIT_OUTPUT;
+        EndBySignal(e.signal);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "rozbal: %s\n(rozbal --help shows the usage)\n", e.what());
         return EXIT_USAGE;

@@ -58,3 +58,8 @@ class InterruptGuard {
     // The signal that came, or 0.
     static int Pending();
 };
+
+// Ends the process as `signal` would have without the guard: by the signal
+// itself on Linux, so that the shell sees 128 + its number; on Windows with
+// STATUS_CONTROL_C_EXIT, as programs ended by Ctrl-C do.
+[[noreturn]] void EndBySignal(int signal);

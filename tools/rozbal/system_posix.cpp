@@ -10,6 +10,7 @@
 
 #include <array>
 #include <csignal>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -158,4 +159,11 @@ InterruptGuard::~InterruptGuard()
 int InterruptGuard::Pending()
 {
     return g_signal;
+}
+
+void EndBySignal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);  // the signal is blocked or ignored by whoever started us
 }

@@ -185,3 +185,8 @@ int InterruptGuard::Pending()
 {
     return static_cast<int>(g_signal);
 }
+
+void EndBySignal(int)
+{
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}

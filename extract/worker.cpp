@@ -207,9 +207,11 @@ static int Start(void)
     if (g_run.archive == SYS_NO_FILE || !ReadArchiveHeader(g_run.archive, &g_run.header))
         return Fail(IDS_ERROR);
     SendCommand(g_run.progress, CMD_SET_TOTAL, (intptr_t)g_run.header.file_count);
-    SendCommand(g_run.progress, CMD_SET_TITLE, (intptr_t)g_run.header.title);
+    // A file that is no archive (a stub with nothing appended reads its own
+    // headers) fails here, before its bytes become the window's title.
     if (!SetupProgramStaysInside())
         return Fail(IDS_ERROR);
+    SendCommand(g_run.progress, CMD_SET_TITLE, (intptr_t)g_run.header.title);
     return CheckPassword();
 }
 

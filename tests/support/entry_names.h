@@ -4,10 +4,18 @@
 
 #include "archive/entry_name.h"
 
+#include <ostream>
+
 struct EntryNameCase {
     const char* name;
     int fault;  // EntryNameFault's answer; NAME_SAFE for a safe name
 };
+
+// Names the case in a parameterised test's output by its quoted name.
+inline void PrintTo(const EntryNameCase& c, std::ostream* out)
+{
+    *out << '"' << c.name << '"';
+}
 
 // At most one directory level, so that the worker can write every safe name
 // as the only piece of an archive; block files hold stored blocks.

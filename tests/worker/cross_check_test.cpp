@@ -63,11 +63,6 @@ TEST_P(EntryNameCrossCheck, VerifyGivesTheInstallersVerdict)
                                                              Piece(9, "setup", ReadFile(RECORD_SETUP_PATH))));
 }
 
-void PrintTo(const EntryNameCase& c, std::ostream* out)
-{
-    *out << '"' << c.name << '"';
-}
-
 INSTANTIATE_TEST_SUITE_P(Worker, EntryNameCrossCheck, ::testing::ValuesIn(kEntryNames));
 
 // Installers that get as far as the setup program, which runs or cannot start.

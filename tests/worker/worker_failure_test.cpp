@@ -87,11 +87,6 @@ TEST_P(NameRuleTest, WritesOnlySafeNames)
     }
 }
 
-static void PrintTo(const EntryNameCase& c, std::ostream* out)
-{
-    *out << '"' << c.name << '"';
-}
-
 INSTANTIATE_TEST_SUITE_P(Worker, NameRuleTest, ::testing::ValuesIn(kEntryNames));
 
 // Only the field's part before a blank is checked before the pieces; the

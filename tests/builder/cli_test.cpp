@@ -20,6 +20,14 @@ struct Result {
     std::string out, err;
 };
 
+// A command line, the exit code it must end with and a text its stderr must
+// hold ("" for any).
+struct CommandCase {
+    std::string args;
+    int code;
+    const char* message;
+};
+
 class Cli : public ::testing::Test {
   protected:
     void SetUp() override
@@ -38,6 +46,14 @@ class Cli : public ::testing::Test {
         int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out.txt"),
                 ReadFile(dir_ / "err.txt")};
+    }
+
+    // Runs the case's command and checks its exit code and message.
+    void Expect(const CommandCase& c)
+    {
+        Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
     }
 
     // Packs tree/ into `output` with the fake stub; expects success.
@@ -148,11 +164,7 @@ TEST_F(Cli, PasswordAtVerifyAndExtract)
 {
     MakeTree({{"setup.exe", "MZ"}});
     Pack("--setup setup.exe --password Tajne");
-    struct Case {
-        const char* args;
-        int code;
-        const char* message;  // in stderr; "" for none
-    } cases[] = {
+    const CommandCase cases[] = {
         {"verify -q SETUP.EXE", 0, ""},
         {"verify -q --password tAJNE SETUP.EXE", 0, ""},
         {"verify -q --password Jine SETUP.EXE", 2, "the password given is not the archive's"},
@@ -160,11 +172,9 @@ TEST_F(Cli, PasswordAtVerifyAndExtract)
         {"extract -q --password Jine SETUP.EXE out", 2, "the password given is not the archive's"},
         {"extract -q --password=TAJNE SETUP.EXE out", 0, ""},
     };
-    for (const Case& c : cases) {
+    for (const CommandCase& c : cases) {
         fs::remove_all(dir_ / "out");
-        Result r = Run(c.args);
-        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
+        Expect(c);
         if (fs::exists(dir_ / "out")) {
             EXPECT_EQ(Contents(dir_ / "out").size(), c.code == 0 ? 1u : 0u) << c.args;
         }
@@ -299,11 +309,7 @@ TEST_F(Cli, FailuresExplainThemselves)
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
 
-    struct Case {
-        std::string args;
-        int code;
-        const char* message;
-    } cases[] = {
+    const CommandCase cases[] = {
         {"", 1, "no command"},
         {"frobnicate", 1, "unknown command 'frobnicate'"},
         {"pack --bogus ok -o X", 1, "unknown option --bogus"},
@@ -347,11 +353,8 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"verify", 1, "verify needs one installer"},
         {"extract GOOD.EXE", 1, "needs an installer and a directory"},
     };
-    for (const Case& c : cases) {
-        Result r = Run(c.args);
-        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " said: " << r.err;
-    }
+    for (const CommandCase& c : cases)
+        Expect(c);
     EXPECT_FALSE(fs::exists(dir_ / "X"));
     for (const char* command : {"", "pack", "list", "verify", "extract"}) {
         Result help = Run(std::string(command) + " --help");
@@ -392,7 +395,8 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
         {"/evil", "rooted"},
     };
     for (const Case& c : cases) {
-        std::string exe = Installer(Header(1, 0, "setup.exe", ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
+        std::string exe =
+            Installer(Header(1, 0, "setup.exe", ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
         WriteFile(dir_ / "BAD.EXE", exe);
         fs::remove_all(dir_ / "deep");
 
@@ -435,8 +439,9 @@ TEST_F(Cli, VerifyTakesTheBlockFileTheInstallerDecodes)
         {ENTRY_CREATE, 0},
     };
     for (const Case& c : cases) {
-        std::string pieces = Piece(ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)) +  // no block marker
-                             Piece(c.second_flags, "d.xxx", "") + Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ");
+        std::string pieces =
+            Piece(ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)) +  // no block marker
+            Piece(c.second_flags, "d.xxx", "") + Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ");
         std::string exe = Installer(Header(2, 0, "setup.exe", ""), pieces);
         WriteFile(dir_ / "TWO.EXE", exe);
         fs::remove_all(dir_ / "out");

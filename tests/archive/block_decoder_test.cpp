@@ -1,6 +1,7 @@
 #include "archive/block_decoder.h"
 #include "archive/format.h"
 
+#include "deflate.h"
 #include "file_fixture.h"
 
 #include <zlib.h>
@@ -38,22 +39,6 @@ Bytes Zlib(const Bytes& plain, int level = Z_DEFAULT_COMPRESSION)
     Bytes stream(size);
     EXPECT_EQ(compress2(stream.data(), &size, plain.data(), plain.size(), level), Z_OK);
     stream.resize(size);
-    return stream;
-}
-
-Bytes ZlibWithDictionary(const Bytes& plain)
-{
-    z_stream z = {};
-    Bytes stream(compressBound(plain.size()) + 16);
-    EXPECT_EQ(deflateInit(&z, Z_DEFAULT_COMPRESSION), Z_OK);
-    EXPECT_EQ(deflateSetDictionary(&z, (const Bytef*)"archiv", 6), Z_OK);
-    z.next_in = (Bytef*)plain.data();
-    z.avail_in = (uInt)plain.size();
-    z.next_out = stream.data();
-    z.avail_out = (uInt)stream.size();
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    stream.resize(z.total_out);
-    deflateEnd(&z);
     return stream;
 }
 
@@ -123,7 +108,7 @@ TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
         {"wrong Adler-32", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, a},
         {"wrong Adler-32 amid good blocks", Concat({Compressed(a), Stored(1, WithLastByteFlipped(Zlib(b))), Compressed(b)}), 0, a},
         {"70 blocks, then a wrong Adler-32", Concat({BuilderLayout(huge), Stored(1, WithLastByteFlipped(Zlib(b)))}), 0, huge},
-        {"preset dictionary", Stored(1, ZlibWithDictionary(a)), 0, {}},
+        {"preset dictionary", Stored(1, Deflate(a, Z_DEFAULT_COMPRESSION, Z_DEFAULT_STRATEGY, 15, "archiv")), 0, {}},
         {"invalid deflate block type", Stored(1, {0x78, 0x9C, 0xFF, 0xFF, 0xFF}), 0, {}},
         {"wrong marker, valid block", Concat({Compressed(a), BlockBytes(0x67, 1, (int32_t)Zlib(b).size(), Zlib(b))}), 0, a},
         {"length 0, zlib, then a block", Concat({Compressed(a), BlockBytes(0x66, 1, 0, {}), Compressed(b)}), 1, a},
@@ -201,7 +186,7 @@ TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
         {"pattern", Zlib(Pattern(32000))},
         {"stored deflate blocks", Zlib(noise, 0)},
         {"noise, fixed codes", Zlib(Bytes(noise.begin(), noise.begin() + 40), 6)},
-        {"preset dictionary", ZlibWithDictionary(Text(300, 5))},
+        {"preset dictionary", Deflate(Text(300, 5), Z_DEFAULT_COMPRESSION, Z_DEFAULT_STRATEGY, 15, "archiv")},
         {"over 320000 bytes", Zlib(Bytes(BLOCK_PLAIN_MAX + 1, 'a'))},
         {"empty stream", Zlib(Bytes())},
     };

@@ -1,6 +1,8 @@
 // The stubs' inflater (zlib's inflate side built from source for size, see
 // cmake/inflate.cmake; here under z_ names) decodes every stream as the
 // system's zlib does, and fails where it fails, with the same result.
+#include "deflate.h"
+
 #include <gtest/gtest.h>
 
 #include <zlib.h>
@@ -13,23 +15,6 @@ extern "C" int z_uncompress(Bytef* dest, uLongf* dest_len, const Bytef* source, 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-// A zlib (window_bits 15) or gzip (31) stream of plain at level with
-// strategy.
-Bytes Deflate(const Bytes& plain, int level, int strategy, int window_bits = 15)
-{
-    z_stream stream = {};
-    EXPECT_EQ(deflateInit2(&stream, level, Z_DEFLATED, window_bits, 8, strategy), Z_OK);
-    Bytes out(deflateBound(&stream, plain.size()) + 32);
-    stream.next_in = const_cast<Bytef*>(plain.data());
-    stream.avail_in = (uInt)plain.size();
-    stream.next_out = out.data();
-    stream.avail_out = (uInt)out.size();
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 Bytes Mixed(size_t size)
 {

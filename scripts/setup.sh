@@ -10,6 +10,38 @@ packages=(
   wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl dpkg-dev
 )
 
+# apt-get ARGS..., tried up to three times, 10 s apart: a mirror in the
+# middle of a sync fails a request for a minute or so. apt's messages are
+# shown and the last try's kept in $apt_log for cannot_have.
+apt_log=$(mktemp)
+trap 'rm -f "$apt_log"' EXIT
+apt_try() {
+  local try
+  for try in 1 2 3; do
+    apt-get -o DPkg::Lock::Timeout=600 "$@" 2>&1 | tee "$apt_log" && return 0
+    ((try == 3)) || { echo "setup: apt-get $1 failed (try $try of 3), again in 10 s"; sleep 10; }
+  done
+  return 1
+}
+# cannot_have WHAT: stops setup, naming what it needed and apt's own error.
+cannot_have() {
+  echo "setup: cannot have $1: $(grep -E '^(E|W|Err):' "$apt_log" | head -n 5)" >&2
+  exit 1
+}
+# refresh_lists: the package lists fetched anew. A list that still fails
+# (one setup may not even use) does not stop setup by itself: each caller
+# then checks that apt knows what it needs.
+refresh_lists() {
+  apt_try update -q || echo "setup: some package lists failed; going on with those apt has"
+}
+# need PACKAGE[=VERSION]...: apt knows each, or setup stops naming it.
+need() {
+  local package
+  for package; do
+    apt-cache show "$package" >"$apt_log" 2>&1 || cannot_have "$package"
+  done
+}
+
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
@@ -18,8 +50,9 @@ done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q "${missing[@]}"
+  refresh_lists
+  need "${missing[@]}"
+  apt_try install -y -q "${missing[@]}" || cannot_have "${missing[*]}"
 fi
 
 # Wine takes its ANSI code page from the locale: Czech gives code page 1250.
@@ -53,8 +86,9 @@ fetch_source() {
   add_deb_src
   rm -rf "$dir" && mkdir -p "$dir"
   # A source entry apt has not read yet needs its package lists first.
-  (cd "$dir" && apt-get source -q "$package") ||
-    { apt-get -o DPkg::Lock::Timeout=600 update -q && (cd "$dir" && apt-get source -q "$package"); }
+  apt-cache showsrc "$package" 2>/dev/null | grep -q '^Package:' || refresh_lists
+  apt-cache showsrc "$package" 2>"$apt_log" | grep -q '^Package:' || cannot_have "the source of $package"
+  (cd "$dir" && apt_try source -q "$package") || cannot_have "the source of $package"
   (cd "$dir" && ln -s "$(find . -maxdepth 1 -name "$package-*" -type d | head -1)" source)
   [[ -f "$dir/source/$2" ]] || { echo "setup: no $package source in $dir" >&2; exit 1; }
 }
@@ -78,10 +112,12 @@ if [ ! -e "$wine_i386/$dlls/ntdll.dll" ]; then
     echo "setup: adding the i386 architecture (no package of it gets installed)"
     dpkg --add-architecture i386
   fi
-  apt-cache show "libwine:i386=$version" >/dev/null 2>&1 || apt-get update -q
+  apt-cache show "libwine:i386=$version" >/dev/null 2>&1 || refresh_lists
+  need "libwine:i386=$version"
   echo "setup: fetching Wine's 32-bit DLLs (libwine:i386 $version)"
   deb=$wine_i386/libwine_${version/:/%3a}_i386.deb
-  [ -f "$deb" ] || (cd "$wine_i386" && apt-get download -q "libwine:i386=$version")
+  [ -f "$deb" ] || (cd "$wine_i386" && apt_try download -q "libwine:i386=$version") ||
+    cannot_have "libwine:i386=$version"
   rm -rf "$wine_i386/$version.part"
   mkdir -p "$wine_i386/$version.part"
   dpkg-deb --fsys-tarfile "$deb" |

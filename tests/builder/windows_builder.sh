@@ -75,17 +75,28 @@ grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 # bar is drawn, and Ctrl-C once it shows ends the pack with nothing written;
 # the native builder likewise, ended by the signal. The builder replaces
 # script's shell, which would otherwise take the terminal's SIGINT too and
-# die of it (dash does). console.txt gets what the terminal showed, without
-# the console host's cursor sequences.
+# die of it (dash does). The bar is known by its own shape, "[##....]  N%",
+# which the echoed ^C that follows cannot split.
+bar='\[[#.]{30}\] +[0-9]+%'
+# screen: what the terminal showed (console.txt), without the console
+# host's cursor sequences around every character.
+screen() {
+    sed -e 's/\x1b\[?25[lh]//g' -e 's/\x1b\[K\x1b\[1C/ /g' console.txt 2>/dev/null
+}
+# shows PATTERN: waits up to 120 s, as long as script may run, for the
+# screen to show PATTERN (extended regular expression).
+shows() {
+    for _ in $(seq 1200); do
+        screen | grep -qE "$1" && return
+        sleep 0.1
+    done
+    return 1
+}
 interrupt_in_console() {
     rm -f console.txt
-    { until grep -qs '%' console.txt; do sleep 0.1; done
-      printf '\003'
-      until grep -qs 'Script done' console.txt; do sleep 0.1; done; } |
+    { shows "$bar" && printf '\003'
+      shows 'Script done'; } |
         timeout 120 script -qfec "exec $*" console.txt >/dev/null
-    local status=$?
-    sed -i -e 's/\x1b\[?25[lh]//g' -e 's/\x1b\[K\x1b\[1C/ /g' console.txt
-    return $status
 }
 mkdir big
 printf 'MZ' >big/setup.exe
@@ -98,8 +109,8 @@ for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     builder=${run%:*}
     interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.exe big -o BIG.EXE
     status=$?
-    grep -qF '[#' console.txt || fail "$builder drew no bar: $(cat -v console.txt)"
-    grep -qF 'interrupted; nothing was written' console.txt || fail "$builder: $(cat -v console.txt)"
+    screen | grep -qE "$bar" || fail "$builder drew no bar: $(screen | cat -v)"
+    screen | grep -qF 'interrupted; nothing was written' || fail "$builder: $(screen | cat -v)"
     [ $status -eq "${run##*:}" ] || fail "$builder ended $status after Ctrl-C"
     [ "$(ls)" = "$before" ] || fail "$builder left $(ls | grep -vxF "$before")"
 done

@@ -49,3 +49,37 @@ mkdir -p "$WINEPREFIX"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1
 sh "$here/new-prefix.sh" >"$E2E_STATE/wineboot.log" 2>&1
 echo "Wine prefix $WINEPREFIX on display $DISPLAY"
+
+# runs_32_bit_elf: the kernel runs a 32-bit x86 Linux program (93 bytes
+# that only call exit(0)). Some machines of this kind refuse all 32-bit
+# code ("IA-32 emulation off"): execve then fails with ENOEXEC.
+runs_32_bit_elf() {
+    local elf=$E2E_STATE/exit32
+    local header='\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0'
+    header+='\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0'
+    local segment='\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0'
+    local code='\xb8\x01\0\0\0\x31\xdb\xcd\x80'  # mov eax, 1 (exit); xor ebx, ebx; int 0x80
+    printf "$header$segment$code" >"$elf"
+    chmod +x "$elf"
+    "$elf" 2>>"$E2E_STATE/probe.out"
+}
+
+# Before any test of this architecture, a program that does nothing must
+# start. Where it cannot, only one cause is excused, and only when the
+# machine itself says so: an i686 program that Wine cannot start (error
+# 1359) on a kernel that refuses 32-bit programs. Then every i686 test is
+# skipped with that reason (require_architecture in wine-env.sh); any other
+# failure fails here, and with it every test of the architecture.
+driver "start $TESTS\probe.exe" wait-exit </dev/null >"$E2E_STATE/probe.out" 2>&1 || true
+if ! grep -qx 'exit 0' "$E2E_STATE/probe.out"; then
+    if [ "$ROZBAL_ARCH" = i686 ] && grep -q 'cannot start, error 1359$' "$E2E_STATE/probe.out" &&
+        ! runs_32_bit_elf; then
+        echo "this machine cannot run 32-bit x86 code: its kernel refuses a 32-bit program" \
+            "(Exec format error) and Wine cannot start an i686 one (error 1359)" >"$E2E_STATE/no-32-bit-code"
+        cat "$E2E_STATE/no-32-bit-code"
+    else
+        echo "a program that does nothing did not run on $ROZBAL_ARCH:"
+        cat "$E2E_STATE/probe.out"
+        exit 1
+    fi
+fi

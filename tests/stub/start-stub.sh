@@ -6,6 +6,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../e2e/wine-env.sh"
+require_architecture
 
 out=$E2E_STATE/start-stub.out
 [ -e "$WINEPREFIX/dosdevices/d:" ] && { echo "the prefix has a drive D:"; exit 1; }

@@ -7,10 +7,10 @@
 #
 # Texts compare as the driver shows them (see as_shown in wine-env.sh): on
 # i686 only their ASCII parts. What only the x86_64 run can show (exact
-# non-ASCII texts, pictures) goes under `if [ "$ROZBAL_ARCH" = x86_64 ]`;
-# a scenario that is about nothing else starts with x86_64_only.
+# non-ASCII texts, pictures) goes under `if [ "$ROZBAL_ARCH" = x86_64 ]`.
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/wine-env.sh"
 set -u
+require_architecture
 
 : "${ROZBAL_BUILDER:?set ROZBAL_BUILDER to the native rozbal}"
 scenario=$(basename "$0" .sh)
@@ -22,14 +22,6 @@ export WORK=$(winpath "$work")
 fail() {
     echo "FAIL: $*"
     exit 1
-}
-
-# x86_64_only REASON: ends the scenario as skipped (77) on the i686 stub,
-# whose texts and pictures do not show under WoW64.
-x86_64_only() {
-    [ "$ROZBAL_ARCH" = x86_64 ] && return
-    echo "skipped on $ROZBAL_ARCH: $*"
-    exit 77
 }
 
 # The user's temporary folder in the prefix, where the extraction

@@ -35,9 +35,9 @@ bar 1000 0 5 5
 exit 0
 EXPECTED
 check_installed run
-# The setup program starts in the directory found last: docs\old, the last
-# piece's, had to be created, so that is docs.
+# The setup program starts in the extraction directory, not in the one the
+# last piece (docs\old) was written to.
 program=$(record_value run program)
-[ "$(record_value run current_directory)" = "${program%\\*}\\docs" ] ||
+[ "$(record_value run current_directory)" = "${program%\\*}" ] ||
     fail "current directory $(record_value run current_directory)"
 check_removed run "$work/before"

@@ -129,7 +129,16 @@ void RunList(const ReadOptions& options)
     }
 }
 
-void RunVerify(const ReadOptions& options)
+void ListNames(const ReadOptions& options)
+{
+    ArchiveReader reader(options.archive);
+    Piece piece;
+    while (reader.Next(piece))
+        if (!(piece.record.flags & ENTRY_APPEND))  // a file's first piece
+            std::printf("%s\n", DisplayText(piece.record.name).c_str());
+}
+
+ArchiveTotals RunVerify(const ReadOptions& options)
 {
     Signature signature = ReadSignature(options.archive);
     if (signature.padding != 0)
@@ -142,6 +151,7 @@ void RunVerify(const ReadOptions& options)
                     options.archive.string().c_str(), totals.files, totals.pieces, totals.volumes,
                     totals.volumes == 1 ? "" : "s", static_cast<unsigned long long>(totals.stored),
                     static_cast<unsigned long long>(totals.installed), Describe(signature).c_str());
+    return totals;
 }
 
 void RunExtract(const ReadOptions& options)

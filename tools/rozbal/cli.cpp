@@ -56,6 +56,12 @@ const char kPackHelp[] =
     "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
     "                        default 6\n"
     "  -q, --quiet           no progress bar and summary\n"
+    "  --icon FILE.ico       the installer's icon, every image of the file\n"
+    "  --product-name TEXT, --product-version TEXT, --company TEXT,\n"
+    "  --description TEXT, --copyright TEXT\n"
+    "                        version information (Windows shows it under\n"
+    "                        Properties, Details), in code page 1250\n"
+    "  --file-version A.B.C.D  the file version, also as numbers\n"
     "\n"
     "Names are stored in code page 1250 and may have at most 47 bytes (with\n"
     "the .xxx of compressed files); the texts likewise. The installer creates\n"
@@ -186,6 +192,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& given)
     pack_command->add_option("--threads", threads);
     pack_command->add_option("--level", level);
     pack_command->add_flag("-q,--quiet", quiet);
+    std::string icon;
+    pack_command->add_option("--icon", icon);
+    ResourceOptions& look = pack.resources;
+    for (auto [name, text] : {std::pair{"--product-name", &look.product_name},
+                              {"--product-version", &look.product_version},
+                              {"--file-version", &look.file_version},
+                              {"--company", &look.company},
+                              {"--description", &look.description},
+                              {"--copyright", &look.copyright}})
+        pack_command->add_option(name, *text);
     CLI::App* list_command = AddCommand(app, "list", line.help, operands);
     list_command->add_flag("--show-password", read.show_password);
     list_command->add_flag("--json", read.json);
@@ -251,6 +267,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& given)
         pack.tree = std::filesystem::u8path(operands[0]);
         pack.output = std::filesystem::u8path(output);
         pack.stub = std::filesystem::u8path(stub);
+        pack.resources.icon = std::filesystem::u8path(icon);
         return line;
     }
 

@@ -1,6 +1,7 @@
 #include "tools/rozbal/json_report.h"
 
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/installer_resources.h"
 #include "tools/rozbal/installer_run.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/reader.h"
@@ -53,6 +54,16 @@ ordered_json Describe(const ReadOptions& options, std::exception_ptr& fault)
                                  {"text", ::Describe(signature)}};
         ArchiveReader reader(options.archive);
         document["header"] = Header(reader, options.show_password);
+        InstallerLook look = ReadLook(options.archive, reader.HeaderOffset());
+        document["icon"] = ordered_json::array();
+        for (const IconImage& image : look.icon)
+            document["icon"].push_back({{"width", image.width},
+                                        {"height", image.height},
+                                        {"bit_count", image.bit_count},
+                                        {"png", image.png}});
+        document["version"] = ordered_json::object();
+        for (const auto& [name, text] : look.version)
+            document["version"][name] = text;
         document["volumes"] = ordered_json::array();
         document["pieces"] = ordered_json::array();
         Piece piece;

@@ -13,7 +13,3 @@
 // (little or big endian) with one. A lone "@" stays an argument. Throws
 // InputError when FILE cannot be read or is not valid text.
 std::vector<std::string> ExpandResponseFiles(const std::vector<std::string>& arguments);
-
-// FILE's bytes as UTF-8 text, by the rules above. Throws InputError naming
-// `name` when they are not valid text.
-std::string ResponseText(const std::string& bytes, const std::string& name);

@@ -133,7 +133,7 @@ TEST(PeResources, RefusesWhatItCannotRewrite)
         }
 }
 
-// A BITMAPINFOHEADER's first bytes, and a PNG signature.
+// A BITMAPINFOHEADER (40 bytes), and a PNG signature with a length.
 const std::string kBmp = "28000000 10000000 20000000 0100 2000" + std::string(48, '0');
 const std::string kPng = "89504E470D0A1A0A 0000000D";
 
@@ -148,6 +148,33 @@ TEST(Icon, ReadsImagesOfEitherKind)
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(DescribeIcon(images), "16x16 32-bit, 256x256 PNG");
     EXPECT_EQ(images[1].data, Hex(kPng));
+}
+
+// What pack adds is what list reads back: the icon's images (the PNG one
+// too) and the version strings, UTF-8 in, UTF-8 out.
+TEST(Icon, WhatPackAddsListReads)
+{
+    TempDir dir;
+    WriteFile(dir / "a.ico", Hex("0000 0100 0200"
+                                 "10 10 00 00 0100 2000 28000000 26000000"
+                                 "00 00 00 00 0100 2000 0C000000 4E000000" +
+                                 kBmp + kPng));
+    ResourceOptions options{dir / "a.ico", "Kůň", "2.0 beta", "2.0.1.3", "", "Popis", "© Firma"};
+    for (auto stub : Stubs()) {
+        AddResources(stub, options, "Instalace.exe");
+        WriteFile(dir / "SETUP.EXE", std::string(stub.begin(), stub.end()) + "archive");
+        InstallerLook look = ReadLook(dir / "SETUP.EXE", static_cast<uint32_t>(stub.size()));
+        EXPECT_EQ(DescribeIcon(look.icon), "16x16 32-bit, 256x256 PNG");
+        using Strings = std::vector<std::pair<std::string, std::string>>;
+        EXPECT_EQ(look.version, (Strings{{"FileDescription", "Popis"},
+                                         {"FileVersion", "2.0.1.3"},
+                                         {"LegalCopyright", "© Firma"},
+                                         {"OriginalFilename", "Instalace.exe"},
+                                         {"ProductName", "Kůň"},
+                                         {"ProductVersion", "2.0 beta"}}));
+        // A second pack of the same stub would add a second group.
+        EXPECT_THROW(AddResources(stub, options, "Instalace.exe"), InputError);
+    }
 }
 
 TEST(Icon, RefusesBrokenFiles)

@@ -6,6 +6,7 @@
 #include "tools/rozbal/utf.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -334,7 +335,7 @@ InstallerLook ReadLook(const std::filesystem::path& installer, uint32_t stub_siz
         for (const Resource& r : resources)
             if (r.type.text.empty() && r.type.id == RESOURCE_ICON && r.name.text.empty() &&
                 r.name.id == Le16(g, entry + 12))
-                png = r.data.size() >= 8 && std::equal(r.data.begin(), r.data.begin() + 8, kPng);
+                png = r.data.size() >= 8 && std::memcmp(r.data.data(), kPng, 8) == 0;
         look.icon.push_back({side(entry),
                              side(entry + 1),
                              static_cast<unsigned char>(g[entry + 2]),

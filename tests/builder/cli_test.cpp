@@ -308,6 +308,10 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
+    // One 16x16 bitmap, enough for the icon reader; the fake stub refuses it.
+    WriteFile(dir_ / "one.ico",
+              std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\x28\0\0\0\x16\0\0\0\x28", 23) +
+                  std::string(39, '\0'));
     WriteFile(dir_ / "bad.rsp", "list\n\xE8\n");                  // code page 1250, not UTF-8
     WriteFile(dir_ / "odd.rsp", std::string("\xFF\xFEl\0i", 5));  // UTF-16 cut inside a unit
 
@@ -355,6 +359,19 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"verify", 1, "verify needs one installer"},
         {"extract GOOD.EXE", 1, "needs an installer and a directory"},
         {"list --json --names GOOD.EXE", 1, "--json or --names, not both"},
+        {"pack --stub stub.exe --setup setup.exe --icon missing.ico ok -o X", 2,
+         "cannot read the icon missing.ico"},
+        {"pack --stub stub.exe --setup setup.exe --icon short.exe ok -o X", 2,
+         "--icon short.exe: not an icon file"},
+        {"pack --stub stub.exe --setup setup.exe --icon ok ok -o X", 2,
+         "cannot read the icon ok: it is a directory"},
+        {"@ok", 2, "cannot read response file ok: it is a directory"},
+        {"pack --stub stub.exe --setup setup.exe --icon one.ico ok -o X", 2,
+         "the stub cannot take an icon or version information: not a Windows executable"},
+        {"pack --stub stub.exe --setup setup.exe --company Ω ok -o X", 1,
+         "--company: the text cannot be written in code page 1250"},
+        {"pack --stub stub.exe --setup setup.exe --file-version 1.2.x ok -o X", 1,
+         "--file-version 1.2.x: give it"},
         {"list --json short.exe", 2, "short.exe holds no archive"},
         {"@missing.rsp", 2, "cannot read response file missing.rsp"},
         {"@bad.rsp", 2, "response file bad.rsp: not UTF-8"},

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -256,12 +255,7 @@ void AddResources(std::vector<unsigned char>& stub, const ResourceOptions& optio
         version = VersionResource(options, output_name);
     std::vector<IconImage> images;
     if (!options.icon.empty()) {
-        std::ifstream in(options.icon, std::ios::binary);
-        std::string bytes;
-        if (in)
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in || in.bad())
-            throw InputError("cannot read the icon " + options.icon.string());
+        std::string bytes = ReadInputFile("the icon", options.icon);
         try {
             images = ParseIcon(bytes);
         } catch (const InputError& e) {

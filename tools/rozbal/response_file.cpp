@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -45,13 +43,7 @@ std::vector<std::string> ExpandResponseFiles(const std::vector<std::string>& arg
             continue;
         }
         std::string name = argument.substr(1);
-        std::ifstream in(std::filesystem::u8path(name), std::ios::binary);
-        std::string bytes;
-        if (in)
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in || in.bad())
-            throw InputError("cannot read response file " + name);
-        std::string text = ResponseText(bytes, name);
+        std::string text = ResponseText(ReadInputFile("response file", std::filesystem::u8path(name)), name);
         for (size_t start = 0; start < text.size();) {
             size_t end = std::min(text.find('\n', start), text.size());
             std::string line = text.substr(start, end - start);

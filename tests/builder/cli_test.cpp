@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -437,9 +438,14 @@ TEST_F(Cli, OutputForScripts)
         EXPECT_EQ(query(c.expression), c.value) << c.args;
     }
 
-    // The names, and the same from response files in each encoding.
+    // The names, and the same from response files in each encoding (lines
+    // end in CR LF on Windows).
+    auto lines = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
     const std::string names = "big\nsetup.exe\nd\\small.txt.xxx\n";
-    EXPECT_EQ(Run("list --names SETUP.EXE").out, names);
+    EXPECT_EQ(lines(Run("list --names SETUP.EXE").out), names);
     auto utf16 = [](const std::string& ascii, bool big_endian) {
         std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
         for (char c : ascii)
@@ -452,7 +458,7 @@ TEST_F(Cli, OutputForScripts)
         WriteFile(dir_ / "args.rsp", bytes);
         Result r = Run("list @args.rsp");
         EXPECT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(r.out, names);
+        EXPECT_EQ(lines(r.out), names);
     }
     // The missing volume: the document still comes, with the verdict.
     fs::rename(dir_ / "SETUP.E01", dir_ / "SETUP.E01.away");

@@ -14,6 +14,8 @@ namespace {
 constexpr uint16_t kCzech = 0x0405;
 constexpr uint16_t kCodePage = 1250;
 const char kPng[] = "\x89PNG\r\n\x1A\n";
+// A stub larger than this is none of ours: its resources are not read.
+constexpr uint32_t kLargestStub = 64 << 20;
 
 unsigned Le16(const std::string& b, size_t at)
 {
@@ -306,6 +308,8 @@ void AddResources(std::vector<unsigned char>& stub, const ResourceOptions& optio
 InstallerLook ReadLook(const std::filesystem::path& installer, uint32_t stub_size)
 {
     InstallerLook look;
+    if (stub_size > kLargestStub)
+        return look;
     std::ifstream in(installer, std::ios::binary);
     std::vector<unsigned char> image(stub_size);
     if (!in.read(reinterpret_cast<char*>(image.data()), stub_size))

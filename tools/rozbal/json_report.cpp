@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <functional>
 
 using nlohmann::ordered_json;
 
@@ -43,7 +42,7 @@ ordered_json Header(const ArchiveReader& reader, bool show_password)
 
 // The document as far as the archive can be read; the verdict is left to
 // the caller. A fault while reading ends the pieces and is returned.
-ordered_json Describe(const ReadOptions& options, std::exception_ptr& fault)
+ordered_json Document(const ReadOptions& options, std::exception_ptr& fault)
 {
     ordered_json document = {{"archive", options.archive.u8string()}};
     try {
@@ -51,7 +50,7 @@ ordered_json Describe(const ReadOptions& options, std::exception_ptr& fault)
         document["signature"] = {{"signed", signature.table_size != 0},
                                  {"certificate_table", signature.table_size},
                                  {"unaligned_padding", signature.padding},
-                                 {"text", ::Describe(signature)}};
+                                 {"text", Describe(signature)}};
         ArchiveReader reader(options.archive);
         document["header"] = Header(reader, options.show_password);
         InstallerLook look = ReadLook(options.archive, reader.HeaderOffset());
@@ -108,14 +107,14 @@ void Finish(ordered_json& document, std::exception_ptr fault)
 void ListJson(const ReadOptions& options)
 {
     std::exception_ptr fault;
-    ordered_json document = Describe(options, fault);
+    ordered_json document = Document(options, fault);
     Finish(document, fault);
 }
 
 void VerifyJson(const ReadOptions& options)
 {
     std::exception_ptr fault;
-    ordered_json document = Describe(options, fault);
+    ordered_json document = Document(options, fault);
     // The verdict is the worker's, as in the text form.
     fault = nullptr;
     try {

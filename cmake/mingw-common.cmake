@@ -13,3 +13,15 @@ set(CMAKE_FIND_ROOT_PATH /usr/${ROZBAL_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Reproducible links: the linker stamps the PE header with the time of the
+# link, or with SOURCE_DATE_EPOCH from its environment (and the checksum
+# follows the stamp). The stamp is SOURCE_DATE_EPOCH when it is set, 0
+# otherwise; the native build hands its value to the Windows builds.
+if(NOT DEFINED SOURCE_DATE_EPOCH)
+  set(SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+endif()
+if(NOT SOURCE_DATE_EPOCH)
+  set(SOURCE_DATE_EPOCH 0)
+endif()
+set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH})
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_C_LINKER_LAUNCHER})

@@ -20,6 +20,9 @@ enable_testing()
 
 if(ROZBAL_WINDOWS)
   include(ExternalProject)
+  # The time stamp of the Windows links (mingw-common.cmake), fixed when this
+  # build is configured.
+  set(ROZBAL_DATE_EPOCH -DSOURCE_DATE_EPOCH=$ENV{SOURCE_DATE_EPOCH})
   foreach(arch i686 x86_64)
     if(arch STREQUAL i686)
       set(stub_name rozbal-stub)
@@ -30,7 +33,7 @@ if(ROZBAL_WINDOWS)
       SOURCE_DIR ${CMAKE_SOURCE_DIR}
       BINARY_DIR ${CMAKE_BINARY_DIR}/stub-${arch}
       CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake
-                 -DCMAKE_BUILD_TYPE=MinSizeRel -DROZBAL_STUB_NAME=${stub_name}
+                 -DCMAKE_BUILD_TYPE=MinSizeRel -DROZBAL_STUB_NAME=${stub_name} ${ROZBAL_DATE_EPOCH}
       INSTALL_COMMAND ""
       BUILD_ALWAYS ON)
     set(ROZBAL_STUB_${arch} ${CMAKE_BINARY_DIR}/stub-${arch}/${stub_name}.exe)
@@ -42,6 +45,7 @@ if(ROZBAL_WINDOWS)
     BINARY_DIR ${CMAKE_BINARY_DIR}/rozbal-exe
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-x86_64.cmake
                -DROZBAL_MINGW_THREADS=posix -DROZBAL_BUILDER_EXE=ON -DCMAKE_BUILD_TYPE=Release
+               ${ROZBAL_DATE_EPOCH}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   set(ROZBAL_EXE ${CMAKE_BINARY_DIR}/rozbal-exe/rozbal.exe)

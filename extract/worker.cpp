@@ -361,7 +361,7 @@ static void Launch(void)
     int found = kept && FindProgram();
     if (kept)
         LeaveExtraction();
-    if (!found || !RunAndWait(g_run.program, g_run.command_line))
+    if (!found || !RunAndWait(g_run.program, g_run.command_line, g_run.directory))
         ShowError(IDS_ERROR);
     if (g_run.header.close_when_done || !kept)
         PostCommand(g_run.progress, CMD_CLOSE, 0);

@@ -103,19 +103,21 @@ enum {
 
 // Starts program, a full path that no search is made for, with command_line
 // as the text it gets (arguments: the part of it after the program), shown
-// normally, inheriting the environment, the current directory and handles
-// (CreateProcessA with the explicit application name,
-// STARTF_USESHOWWINDOW / SW_SHOW). command_line may be modified during the
-// call. Returns SYS_STARTED with the process in *process,
-// SYS_START_NEEDS_ELEVATION when the system refuses it to a process without
-// administrator rights (ERROR_ELEVATION_REQUIRED), SYS_START_FAILED otherwise.
-int SysStartProcess(const char* program, char* command_line, const char* arguments, SysProcess* process);
+// normally, in directory as its current directory, inheriting the
+// environment and handles (CreateProcessA with the explicit application name
+// and lpCurrentDirectory, STARTF_USESHOWWINDOW / SW_SHOW). command_line may
+// be modified during the call. Returns SYS_STARTED with the process in
+// *process, SYS_START_NEEDS_ELEVATION when the system refuses it to a process
+// without administrator rights (ERROR_ELEVATION_REQUIRED), SYS_START_FAILED
+// otherwise.
+int SysStartProcess(const char* program, char* command_line, const char* arguments, const char* directory,
+                    SysProcess* process);
 
-// Starts program with arguments as administrator, the system asking the user
-// (ShellExecuteExA, verb "runas", SEE_MASK_NOCLOSEPROCESS). Returns non-zero
-// with the process in *process; 0 when it could not start or the user
-// declined.
-int SysStartElevated(const char* program, const char* arguments, SysProcess* process);
+// Starts program with arguments as administrator, in directory, the system
+// asking the user (ShellExecuteExA, verb "runas", lpDirectory,
+// SEE_MASK_NOCLOSEPROCESS). Returns non-zero with the process in *process; 0
+// when it could not start or the user declined.
+int SysStartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process);
 
 // Waits without a time limit until process has ended, then releases it.
 void SysWaitProcess(SysProcess process);

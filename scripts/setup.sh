@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libcli11-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
+  zlib1g-dev libcli11-dev nlohmann-json3-dev libdeflate-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
   wine64 xvfb locales imagemagick pigz psmisc osslsigncode openssl dpkg-dev
 )
 

@@ -162,25 +162,29 @@ int SplitArguments(char* rest, char** arguments, int room)
     return count;
 }
 
-// Starts program with arguments split at blanks, double quotes grouping;
-// argv[0] is the program. Non-zero when it started.
-int Spawn(const char* program, const char* arguments, SysProcess* process)
+// Starts program in directory with arguments split at blanks, double quotes
+// grouping; argv[0] is the program. Non-zero when it started.
+int Spawn(const char* program, const char* arguments, const char* directory, SysProcess* process)
 {
     char native[SYS_PATH_SIZE];
     char rest[SYS_PATH_SIZE];
+    char where[SYS_PATH_SIZE];
     char* argv[MAX_ARGUMENTS + 2];
+    posix_spawn_file_actions_t actions;
     pid_t pid;
-    if (!MapPath(program, native) || !MapPath(arguments, rest))
+    if (!MapPath(program, native) || !MapPath(arguments, rest) || !MapPath(directory, where))
         return 0;
     argv[0] = native;
     int count = SplitArguments(rest, argv + 1, MAX_ARGUMENTS);
-    if (count < 0)
+    if (count < 0 || posix_spawn_file_actions_init(&actions) != 0)
         return 0;
     argv[count + 1] = NULL;
-    if (posix_spawn(&pid, native, NULL, NULL, argv, environ) != 0)
-        return 0;
-    *process = pid;
-    return 1;
+    int started = posix_spawn_file_actions_addchdir_np(&actions, where) == 0 &&
+                  posix_spawn(&pid, native, &actions, NULL, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (started)
+        *process = pid;
+    return started;
 }
 
 }  // namespace
@@ -341,17 +345,18 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
 
 SysElevationHook g_sys_elevation;
 
-int SysStartProcess(const char* program, char*, const char* arguments, SysProcess* process)
+int SysStartProcess(const char* program, char*, const char* arguments, const char* directory,
+                    SysProcess* process)
 {
     if (g_sys_elevation.required)
         return SYS_START_NEEDS_ELEVATION;
-    return Spawn(program, arguments, process) ? SYS_STARTED : SYS_START_FAILED;
+    return Spawn(program, arguments, directory, process) ? SYS_STARTED : SYS_START_FAILED;
 }
 
 // No prompt here: the hook gives the user's answer.
-int SysStartElevated(const char* program, const char* arguments, SysProcess* process)
+int SysStartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
 {
-    if (g_sys_elevation.declined || !Spawn(program, arguments, process))
+    if (g_sys_elevation.declined || !Spawn(program, arguments, directory, process))
         return 0;
     g_sys_elevation.elevated_starts++;
     return 1;

@@ -169,7 +169,8 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
     return length < size ? length : 0;
 }
 
-int SysStartProcess(const char* program, char* command_line, const char*, SysProcess* process)
+int SysStartProcess(const char* program, char* command_line, const char*, const char* directory,
+                    SysProcess* process)
 {
     STARTUPINFOA startup;
     PROCESS_INFORMATION started;
@@ -177,8 +178,8 @@ int SysStartProcess(const char* program, char* command_line, const char*, SysPro
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOW;
-    if (!CreateProcessA(program, command_line, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, NULL, &startup,
-                        &started))
+    if (!CreateProcessA(program, command_line, NULL, NULL, TRUE, NORMAL_PRIORITY_CLASS, NULL, directory,
+                        &startup, &started))
         return GetLastError() == ERROR_ELEVATION_REQUIRED ? SYS_START_NEEDS_ELEVATION : SYS_START_FAILED;
     CloseHandle(started.hThread);
     *process = (SysProcess)started.hProcess;
@@ -187,7 +188,7 @@ int SysStartProcess(const char* program, char* command_line, const char*, SysPro
 
 // A declined prompt fails with ERROR_CANCELLED. NOASYNC: the call must be
 // done with the process before it returns, the worker waits on it at once.
-int SysStartElevated(const char* program, const char* arguments, SysProcess* process)
+int SysStartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
 {
     SHELLEXECUTEINFOA info;
     memset(&info, 0, sizeof info);
@@ -196,6 +197,7 @@ int SysStartElevated(const char* program, const char* arguments, SysProcess* pro
     info.lpVerb = "runas";
     info.lpFile = program;
     info.lpParameters = arguments;
+    info.lpDirectory = directory;
     info.nShow = SW_SHOW;
     if (!ShellExecuteExA(&info) || !info.hProcess)
         return 0;

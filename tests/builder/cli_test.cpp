@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -308,6 +309,12 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
+    // One 16x16 bitmap, enough for the icon reader; the fake stub refuses it.
+    WriteFile(dir_ / "one.ico",
+              std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\x28\0\0\0\x16\0\0\0\x28", 23) +
+                  std::string(39, '\0'));
+    WriteFile(dir_ / "bad.rsp", "list\n\xE8\n");                  // code page 1250, not UTF-8
+    WriteFile(dir_ / "odd.rsp", std::string("\xFF\xFEl\0i", 5));  // UTF-16 cut inside a unit
 
     const CommandCase cases[] = {
         {"", 1, "no command"},
@@ -352,6 +359,24 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"extract GOOD.EXE full", 1, "is not empty"},
         {"verify", 1, "verify needs one installer"},
         {"extract GOOD.EXE", 1, "needs an installer and a directory"},
+        {"list --json --names GOOD.EXE", 1, "--json or --names, not both"},
+        {"pack --stub stub.exe --setup setup.exe --icon missing.ico ok -o X", 2,
+         "cannot read the icon missing.ico"},
+        {"pack --stub stub.exe --setup setup.exe --icon short.exe ok -o X", 2,
+         "--icon short.exe: not an icon file"},
+        {"pack --stub stub.exe --setup setup.exe --icon ok ok -o X", 2,
+         "cannot read the icon ok: it is a directory"},
+        {"@ok", 2, "cannot read response file ok: it is a directory"},
+        {"pack --stub stub.exe --setup setup.exe --icon one.ico ok -o X", 2,
+         "the stub cannot take an icon or version information: not a Windows executable"},
+        {"pack --stub stub.exe --setup setup.exe --company Ω ok -o X", 1,
+         "--company: the text cannot be written in code page 1250"},
+        {"pack --stub stub.exe --setup setup.exe --file-version 1.2.x ok -o X", 1,
+         "--file-version 1.2.x: give it"},
+        {"list --json short.exe", 2, "short.exe holds no archive"},
+        {"@missing.rsp", 2, "cannot read response file missing.rsp"},
+        {"@bad.rsp", 2, "response file bad.rsp: not UTF-8"},
+        {"@odd.rsp", 2, "response file odd.rsp: not UTF-8"},
     };
     for (const CommandCase& c : cases)
         Expect(c);
@@ -365,6 +390,83 @@ TEST_F(Cli, FailuresExplainThemselves)
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.rfind("rozbal 1.", 0), 0u) << version.out;
     EXPECT_NE(version.out.find("\nstubs: zlib 1."), std::string::npos) << version.out;
+}
+
+// What scripts read: list --json and verify --json parsed by a second JSON
+// reader (Python's), the names alone, and arguments from response files.
+TEST_F(Cli, OutputForScripts)
+{
+    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(60000, true)}, {"d/small.txt", MakeData(5000, false)}});
+    Pack("--setup setup.exe --volume-size 40K --compress '*.txt' --title 'Kůň' --password heslo");
+    // Python prints the expression's value for the document in out.txt.
+    auto query = [&](const std::string& expression) {
+        std::string command = "cd '" + dir_.path().string() +
+                              "' && python3 -c 'import json; d = json.load(open(\"out.txt\")); print(" +
+                              expression + ", end=\"\")' >query.txt";
+        EXPECT_EQ(std::system(command.c_str()), 0) << expression;
+        return ReadFile(dir_ / "query.txt");
+    };
+    const char* pieces =
+        "[(p[\"name\"], p[\"size\"] > 0, p[\"flag_names\"], p[\"volume\"], p[\"block_file\"]) "
+        "for p in d[\"pieces\"]]";
+    struct {
+        std::string args;
+        int code;
+        std::string expression, value;
+    } cases[] = {
+        {"list --json SETUP.EXE", 0, "d[\"header\"]",
+         "{'offset': 1000, 'title': 'Kůň', 'setup': 'setup.exe', 'close_when_done': True, 'password': 'set', "
+         "'file_count': 3}"},
+        {"list --json --show-password SETUP.EXE", 0, "d[\"header\"][\"password\"]", "heslo"},
+        {"list --json SETUP.EXE", 0, "d[\"signature\"][\"signed\"], d[\"verdict\"]",
+         "False {'ok': True, 'error': None}"},
+        {"list --json SETUP.EXE", 0, "[(v[\"volume\"], v[\"file\"][-5:]) for v in d[\"volumes\"]]",
+         "[(0, 'P.EXE'), (1, 'P.E01')]"},
+        {"list --json SETUP.EXE", 0, pieces,
+         "[('big', True, ['CREATE'], 0, False), ('big', True, ['APPEND'], 1, False), "
+         "('setup.exe', True, ['CREATE'], 1, False), ('d\\\\small.txt.xxx', True, ['CREATE', 'LAST'], 1, "
+         "True)]"},
+        {"verify --json SETUP.EXE", 0,
+         "d[\"totals\"][\"files\"], d[\"totals\"][\"volumes\"], d[\"verdict\"][\"ok\"]", "3 2 True"},
+        {"verify --json --password heslo SETUP.EXE", 0, "d[\"verdict\"][\"ok\"]", "True"},
+        {"verify --json --password zle SETUP.EXE", 2, "d[\"verdict\"][\"ok\"], \"totals\" in d",
+         "False False"},
+    };
+    for (const auto& c : cases) {
+        Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.err;
+        EXPECT_EQ(query(c.expression), c.value) << c.args;
+    }
+
+    // The names, and the same from response files in each encoding (lines
+    // end in CR LF on Windows).
+    auto lines = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
+    const std::string names = "big\nsetup.exe\nd\\small.txt.xxx\n";
+    EXPECT_EQ(lines(Run("list --names SETUP.EXE").out), names);
+    auto utf16 = [](const std::string& ascii, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : ascii)
+            bytes += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    std::string response = "-1\r\n\nSETUP.EXE\r\n";
+    for (const std::string& bytes :
+         {response, "\xEF\xBB\xBF" + response, utf16(response, false), utf16(response, true)}) {
+        WriteFile(dir_ / "args.rsp", bytes);
+        Result r = Run("list @args.rsp");
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(lines(r.out), names);
+    }
+    // The missing volume: the document still comes, with the verdict.
+    fs::rename(dir_ / "SETUP.E01", dir_ / "SETUP.E01.away");
+    Result r = Run("list --json SETUP.EXE");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(
+        query("d[\"verdict\"][\"ok\"], \"missing volume\" in d[\"verdict\"][\"error\"], len(d[\"pieces\"])"),
+        "False True 1");
 }
 
 TEST_F(Cli, FailedPackLeavesNothing)

@@ -2,17 +2,19 @@
 # Signing a packed installer with a signing tool and a throwaway
 # certificate, once per stub: the tool adds no padding, its verification
 # passes and so does rozbal verify, which reads the archive before the
-# table; one flipped archive byte breaks the signature. A signed installer
-# with volumes verifies too; one signed unaligned is named as such; a signed
-# stub is refused.
+# table; one flipped archive byte breaks the signature. Signed installers
+# with volumes, or with an icon and version information, verify too; one
+# signed unaligned is named as such; a signed stub is refused.
 # Needs ROZBAL_BUILDER (the native rozbal) and the stubs in ROZBAL_STUBS.
 set -u
 . "$(dirname "$0")/../support/signing.sh"
 : "${ROZBAL_BUILDER:?}" "${ROZBAL_STUBS:?}"
 
 . "$(dirname "$0")/../support/script.sh"
+. "$(dirname "$0")/../support/icon.sh"
 
 make_certificate .
+make_icon icon.ico '#2060D0' || fail "no icon"
 mkdir -p tree/docs
 printf 'MZ' >tree/setup.exe
 head -c 100000 /dev/urandom >tree/data.bin
@@ -42,6 +44,14 @@ for stub in $ROZBAL_STUBS; do
     printf '\x5a' | dd of=FLIPPED.EXE bs=1 seek=$((header + 152 + 56 + 10)) conv=notrunc status=none
     ! signature_ok . FLIPPED.EXE || fail "$stub: a flipped archive byte passed"
     grep -q MISMATCH FLIPPED.EXE.verify || { cat FLIPPED.EXE.verify; fail "$stub: no digest mismatch"; }
+
+    # With an icon and version information, which move the stub's sections.
+    pack --icon icon.ico --product-name 'Pokusný program' --file-version 1.0.0.1
+    sign . SETUP.EXE || fail "$stub: signing with an icon"
+    signature_ok . SETUP.EXE || { cat SETUP.EXE.verify; fail "$stub: signature with an icon"; }
+    expect 0 "; signed, certificate table of" "$ROZBAL_BUILDER" verify SETUP.EXE
+    expect 0 "icon:     32x32 32-bit, 16x16 32-bit, 256x256 PNG" "$ROZBAL_BUILDER" list SETUP.EXE
+    grep -qF "version:  ProductName: Pokusný program" out.txt || fail "$stub: no version information"
 
     pack --volume-size 40K
     [ -f SETUP.E02 ] || fail "$stub: no volumes"

@@ -142,7 +142,7 @@ TEST(Headless, StartsNoProgram)
 {
     TempDir dir;
     std::string marker = (dir / "ran").string();
-    EXPECT_EQ(RunAndWait("/usr/bin/touch", ("/usr/bin/touch " + marker).c_str()), 0);
+    EXPECT_EQ(RunAndWait("/usr/bin/touch", ("/usr/bin/touch " + marker).c_str(), dir.path().c_str()), 0);
     EXPECT_FALSE(fs::exists(marker));
 }
 

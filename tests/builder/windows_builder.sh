@@ -1,7 +1,7 @@
 #!/bin/bash
 # rozbal.exe under wine64 against the native rozbal: one tree with Czech
-# names, subdirectories, block files and volumes packs to the same bytes
-# with both; rozbal.exe lists, verifies and extracts it back to the tree;
+# names, subdirectories, block files, volumes, an icon and version
+# information packs to the same bytes with both; rozbal.exe lists, verifies and extracts it back to the tree;
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
 # hold as the native one does. In a console it draws its bar and stops on
@@ -13,6 +13,7 @@ set -u
 : "${ROZBAL_BUILDER:?}" "${ROZBAL_EXE:?}" "${ROZBAL_STUB:?}"
 
 . "$(dirname "$0")/../support/script.sh"
+. "$(dirname "$0")/../support/icon.sh"
 
 exe() {
     $ROZBAL_EXE "$@"
@@ -31,21 +32,29 @@ head -c 150000 /dev/urandom >"$tree/Obrázky/fotka.bin"
 seq 1 40000 >"$tree/Dokumenty/čtěte mě.txt"
 seq 1 3000 >"$tree/Dokumenty/Účetnictví/žluťoučký kůň.txt"
 cp "$ROZBAL_STUB" stub.exe
+make_icon icon.ico '#20A040' || fail "no icon"
 options=(--stub stub.exe --setup setup.exe --title "Přílohy 2026" --password Heslo --compress '*.txt'
-         --volume-size 64K)
-
-"$ROZBAL_BUILDER" pack -q "${options[@]}" "$tree" -o LINUX.EXE || fail "native pack"
+         --volume-size 64K --icon icon.ico --product-name "Přílohy" --file-version 2026.1.0.0
+         --description "Instalace příloh")
+# The version information names the output file: the same name for both.
+mkdir linux windows
+"$ROZBAL_BUILDER" pack -q "${options[@]}" "$tree" -o linux/SETUP.EXE || fail "native pack"
 # A Windows path: drive Z: is the root here; both separators.
 windows_tree="Z:${work//\//\\}\\$tree"
-exe pack -q "${options[@]}" "${windows_tree%\\*}/$tree" -o 'WIN.EXE' || fail "rozbal.exe pack"
-volumes=(LINUX.*)
+exe pack -q "${options[@]}" "${windows_tree%\\*}/$tree" -o 'windows\SETUP.EXE' || fail "rozbal.exe pack"
+volumes=(linux/SETUP.*)
 [ ${#volumes[@]} -ge 3 ] || fail "expected volumes, got ${volumes[*]}"
 for file in "${volumes[@]}"; do
-    cmp "$file" "WIN.${file#LINUX.}" || fail "$file differs from WIN.${file#LINUX.}"
+    cmp "$file" "windows/${file#linux/}" || fail "$file differs from windows/${file#linux/}"
+done
+for file in windows/SETUP.*; do
+    mv "$file" "WIN.${file#windows/SETUP.}"
 done
 
 expect 0 'Dokumenty\Účetnictví\žluťoučký kůň.txt.xxx' exe list WIN.EXE
 expect 0 'title:    Přílohy 2026' exe list WIN.EXE
+expect 0 'icon:     32x32 32-bit, 16x16 32-bit, 256x256 PNG' exe list WIN.EXE
+expect 0 'version:  FileDescription: Instalace příloh' exe list WIN.EXE
 expect 0 "WIN.EXE: OK: 4 files" exe verify --password heslo WIN.EXE
 expect 2 "the password given is not the archive's" exe verify --password jine WIN.EXE
 expect 0 "extracted 4 files" exe extract --password Heslo WIN.EXE "Z:${work//\//\\}\\Rozbaleno"

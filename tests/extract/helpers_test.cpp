@@ -177,19 +177,24 @@ TEST_F(RunAndWaitTest, StartsWaitsAndPassesArguments) {
     MakeProgram("my dir/setup");
     fs::current_path(dir_);
     std::string setup = Windows("setup"), spaced = Windows("my dir\\setup");
+    std::string top = Windows(""), sub = Windows("my dir\\");
+    // The program starts in the directory given, not in this process's.
     struct {
-        std::string program, command, arguments;
+        std::string program, command, directory, arguments, current;
     } cases[] = {
-        {setup, setup, ""},
-        {setup, setup + " one  two", "one two"},
-        {spaced, spaced + " a", "a"},
-        {spaced, "\"" + spaced + "\" \"quoted arg\" x", "quoted arg x"},
-        {setup, setup + " C:\\path\\x", "C:/path/x"},
+        {setup, setup, top, "", dir_},
+        {setup, setup + " one  two", top, "one two", dir_},
+        {spaced, spaced + " a", top, "a", dir_},
+        {spaced, "\"" + spaced + "\" \"quoted arg\" x", top, "quoted arg x", dir_},
+        {setup, setup + " C:\\path\\x", top, "C:/path/x", dir_},
+        {setup, setup, sub, "", Native("my dir")},
+        {spaced, spaced, Windows("my dir"), "", Native("my dir")},
     };
     for (const auto& c : cases) {
         fs::remove(Native("out"));
-        EXPECT_NE(RunAndWait(c.program.c_str(), c.command.c_str()), 0) << c.command;
-        EXPECT_EQ(ReadFile(Native("out")), dir_ + "|" + c.arguments) << c.command;
+        fs::current_path(c.current == dir_ ? Native("my dir") : dir_);
+        EXPECT_NE(RunAndWait(c.program.c_str(), c.command.c_str(), c.directory.c_str()), 0) << c.command;
+        EXPECT_EQ(ReadFile(Native("out")), c.current + "|" + c.arguments) << c.command;
     }
 }
 
@@ -213,7 +218,7 @@ TEST_F(RunAndWaitTest, FailsAtOnceWhenItCannotStart) {
     };
     for (const auto& c : cases) {
         auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(RunAndWait(c.program.c_str(), c.command.c_str()), 0) << c.command;
+        EXPECT_EQ(RunAndWait(c.program.c_str(), c.command.c_str(), Windows("").c_str()), 0) << c.command;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.command;
     }
     EXPECT_FALSE(Exists(Native("out")));
@@ -224,6 +229,7 @@ TEST_F(RunAndWaitTest, FailsAtOnceWhenItCannotStart) {
 // program that could not start.
 TEST_F(RunAndWaitTest, ProgramThatNeedsElevationIsStartedThroughThePrompt) {
     MakeProgram("setup");
+    fs::create_directory(Native("sub"));
     fs::current_path(dir_);
     std::string setup = Windows("setup");
     struct {
@@ -232,12 +238,14 @@ TEST_F(RunAndWaitTest, ProgramThatNeedsElevationIsStartedThroughThePrompt) {
     for (const auto& c : cases) {
         fs::remove(Native("out"));
         g_sys_elevation = {1, c.declined, 0};
-        int started = RunAndWait(setup.c_str(), (setup + " /S").c_str());
+        int started = RunAndWait(setup.c_str(), (setup + " /S").c_str(), Windows("sub").c_str());
         int elevated_starts = g_sys_elevation.elevated_starts;
         g_sys_elevation = {};
         EXPECT_EQ(started != 0, c.started != 0) << c.declined;
         EXPECT_EQ(elevated_starts, c.elevated_starts) << c.declined;
-        EXPECT_EQ(Exists(Native("out")), c.started != 0) << c.declined;
+        EXPECT_EQ(Exists(Native("out")) ? ReadFile(Native("out")) : "",
+                  c.started ? Native("sub") + "|/S" : "")
+            << c.declined;
     }
 }
 

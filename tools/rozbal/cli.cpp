@@ -2,6 +2,7 @@
 
 #include "archive/format.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/response_file.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +27,8 @@ const char kOverview[] =
     "\n"
     "'rozbal COMMAND --help' describes a command; 'rozbal --version' shows the\n"
     "version of rozbal and of the zlib in its stubs. Exit status: 0 success,\n"
-    "1 bad command line, 2 bad input or archive, 3 output not writable.\n";
+    "1 bad command line, 2 bad input or archive, 3 output not writable.\n"
+    "'rozbal @FILE' reads further arguments from FILE, one a line.\n";
 
 const char kPackHelp[] =
     "usage: rozbal pack [options] DIR -o SETUP.EXE\n"
@@ -54,6 +56,12 @@ const char kPackHelp[] =
     "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
     "                        default 6\n"
     "  -q, --quiet           no progress bar and summary\n"
+    "  --icon FILE.ico       the installer's icon, every image of the file\n"
+    "  --product-name TEXT, --product-version TEXT, --company TEXT,\n"
+    "  --description TEXT, --copyright TEXT\n"
+    "                        version information (Windows shows it under\n"
+    "                        Properties, Details), in code page 1250\n"
+    "  --file-version A.B.C.D  the file version, also as numbers\n"
     "\n"
     "Names are stored in code page 1250 and may have at most 47 bytes (with\n"
     "the .xxx of compressed files); the texts likewise. The installer creates\n"
@@ -61,20 +69,25 @@ const char kPackHelp[] =
     "needs a file of its own. Empty directories are left out with a warning.\n";
 
 const char kListHelp[] =
-    "usage: rozbal list [--show-password] SETUP.EXE\n"
+    "usage: rozbal list [--show-password] [--json | --names] SETUP.EXE\n"
     "\n"
     "Shows the header and every piece, volume by volume: file, offset, flags,\n"
-    "size, name. The password is shown only with --show-password.\n";
+    "size, name. The password is shown only with --show-password.\n"
+    "\n"
+    "  --json        one JSON document: header, signature, volumes, pieces,\n"
+    "                verdict\n"
+    "  -1, --names   only the name of each file, one a line\n";
 
 const char kVerifyHelp[] =
-    "usage: rozbal verify [-q] [--password TEXT] SETUP.EXE\n"
+    "usage: rozbal verify [-q] [--json] [--password TEXT] SETUP.EXE\n"
     "\n"
     "Runs the installer's own unpacking code on the archive, across volumes,\n"
     "in a scratch directory, without starting anything, then checks names\n"
     "Windows refuses or takes for one file, the file count and the setup\n"
     "program. The password is checked only when given. Exits 0 when the\n"
     "installer would install the archive, 2 with the volume, offset and piece\n"
-    "of the first fault.\n";
+    "of the first fault. --json prints one JSON document: what list --json\n"
+    "shows, the totals and the verdict.\n";
 
 const char kExtractHelp[] =
     "usage: rozbal extract [-q] [--password TEXT] SETUP.EXE DIR\n"
@@ -143,8 +156,9 @@ const char* HelpText(const std::string& command)
     return kOverview;
 }
 
-CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
+CommandLine ParseCommandLine(const std::vector<std::string>& given)
 {
+    std::vector<std::string> arguments = ExpandResponseFiles(given);
     CommandLine line;
     if (arguments.size() < 2)
         throw UsageError("no command given");
@@ -178,12 +192,27 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     pack_command->add_option("--threads", threads);
     pack_command->add_option("--level", level);
     pack_command->add_flag("-q,--quiet", quiet);
-    AddCommand(app, "list", line.help, operands)->add_flag("--show-password", read.show_password);
+    std::string icon;
+    pack_command->add_option("--icon", icon);
+    ResourceOptions& look = pack.resources;
+    for (auto [name, text] : {std::pair{"--product-name", &look.product_name},
+                              {"--product-version", &look.product_version},
+                              {"--file-version", &look.file_version},
+                              {"--company", &look.company},
+                              {"--description", &look.description},
+                              {"--copyright", &look.copyright}})
+        pack_command->add_option(name, *text);
+    CLI::App* list_command = AddCommand(app, "list", line.help, operands);
+    list_command->add_flag("--show-password", read.show_password);
+    list_command->add_flag("--json", read.json);
+    list_command->add_flag("-1,--names", read.names);
     std::vector<CLI::Option*> password_options;
     for (const char* name : {"verify", "extract"}) {
         CLI::App* command = AddCommand(app, name, line.help, operands);
         command->add_flag("-q,--quiet", quiet);
         password_options.push_back(command->add_option("--password", password));
+        if (command->get_name() == "verify")
+            command->add_flag("--json", read.json);
     }
 
     // CLI11 reads the arguments from the back, and would take the argument
@@ -238,9 +267,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         pack.tree = std::filesystem::u8path(operands[0]);
         pack.output = std::filesystem::u8path(output);
         pack.stub = std::filesystem::u8path(stub);
+        pack.resources.icon = std::filesystem::u8path(icon);
         return line;
     }
 
+    if (read.json && read.names)
+        throw UsageError("list takes --json or --names, not both");
     size_t wanted = line.command == "extract" ? 2 : 1;
     if (operands.size() != wanted)
         throw UsageError(line.command +

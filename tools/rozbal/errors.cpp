@@ -1,11 +1,30 @@
 #include "tools/rozbal/errors.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 std::string SystemMessage(const std::string& what, int error)
 {
     return what + ": " + std::strerror(error);
+}
+
+std::string ReadInputFile(const std::string& what, const std::filesystem::path& path)
+{
+    std::string name = "cannot read " + what + " " + path.string();
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw InputError(name + ": it is a directory");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw InputError(SystemMessage(name, errno));
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad())
+        throw InputError(name);
+    return bytes.str();
 }
 
 void Note(const std::string& text)

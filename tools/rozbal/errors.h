@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +37,10 @@ struct Interrupted : std::runtime_error {
 
 // "what: reason" with reason taken from errno.
 std::string SystemMessage(const std::string& what, int error);
+
+// The bytes of the file at `path`, read whole. Throws InputError "cannot
+// read WHAT PATH: reason" when it is missing, a directory or unreadable.
+std::string ReadInputFile(const std::string& what, const std::filesystem::path& path);
 
 // Prints "rozbal: text" on stderr: notes and warnings that do not stop the run.
 void Note(const std::string& text);

@@ -101,19 +101,19 @@ extern "C" void __wrap__Z8SysSleepj(uint32_t)
 // Their names are the mangled ones, and SysProcess (intptr_t) mangles as
 // long on Linux and as long long on 64-bit Windows.
 #ifdef _WIN32
-#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_Px
-#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_Px
+#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Px
+#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Px
 #else
-#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_Pl
-#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_Pl
+#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Pl
+#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Pl
 #endif
 
-extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, SysProcess*)
+extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, const char*, SysProcess*)
 {
     return SYS_START_FAILED;
 }
 
-extern "C" int WRAP_START_ELEVATED(const char*, const char*, SysProcess*)
+extern "C" int WRAP_START_ELEVATED(const char*, const char*, const char*, SysProcess*)
 {
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "tools/rozbal/inspect.h"
 
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/installer_resources.h"
 #include "tools/rozbal/installer_run.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/reader.h"
@@ -99,6 +100,15 @@ void MoveOut(const fs::path& from, const fs::path& target)
     }
 }
 
+// The icon and version lines of list and verify, when there are any.
+void PrintLook(const InstallerLook& look)
+{
+    if (!look.icon.empty())
+        std::printf("icon:     %s\n", DescribeIcon(look.icon).c_str());
+    for (const auto& [name, text] : look.version)
+        std::printf("version:  %s: %s\n", name.c_str(), text.c_str());
+}
+
 }  // namespace
 
 void RunList(const ReadOptions& options)
@@ -117,7 +127,9 @@ void RunList(const ReadOptions& options)
     else
         std::printf("password: set (--show-password shows it)\n");
     std::printf("files:    %u\n", header.file_count);
-    std::printf("signing:  %s\n\n", Describe(ReadSignature(options.archive)).c_str());
+    std::printf("signing:  %s\n", Describe(ReadSignature(options.archive)).c_str());
+    PrintLook(ReadLook(options.archive, reader.HeaderOffset()));
+    std::printf("\n");
     std::printf("%-20s %10s  %-18s %8s  %s\n", "file", "offset", "flags", "size", "name");
     Piece piece;
     while (reader.Next(piece)) {
@@ -129,7 +141,16 @@ void RunList(const ReadOptions& options)
     }
 }
 
-void RunVerify(const ReadOptions& options)
+void ListNames(const ReadOptions& options)
+{
+    ArchiveReader reader(options.archive);
+    Piece piece;
+    while (reader.Next(piece))
+        if (!(piece.record.flags & ENTRY_APPEND))  // a file's first piece
+            std::printf("%s\n", DisplayText(piece.record.name).c_str());
+}
+
+ArchiveTotals RunVerify(const ReadOptions& options)
 {
     Signature signature = ReadSignature(options.archive);
     if (signature.padding != 0)
@@ -142,6 +163,9 @@ void RunVerify(const ReadOptions& options)
                     options.archive.string().c_str(), totals.files, totals.pieces, totals.volumes,
                     totals.volumes == 1 ? "" : "s", static_cast<unsigned long long>(totals.stored),
                     static_cast<unsigned long long>(totals.installed), Describe(signature).c_str());
+    if (!options.quiet)
+        PrintLook(ReadLook(options.archive, ArchiveReader(options.archive).HeaderOffset()));
+    return totals;
 }
 
 void RunExtract(const ReadOptions& options)

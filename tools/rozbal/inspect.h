@@ -1,6 +1,8 @@
 // rozbal list, verify and extract: reading an installer as the stub reads it.
 #pragma once
 
+#include "tools/rozbal/installer_run.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,6 +11,8 @@ struct ReadOptions {
     std::filesystem::path archive;
     std::filesystem::path target;         // extract only
     bool show_password = false;           // list only
+    bool names = false;                   // list only: the names alone
+    bool json = false;                    // list and verify: a JSON document
     std::optional<std::string> password;  // verify and extract: typed at the prompt
     bool quiet = false;
 };
@@ -18,14 +22,18 @@ struct ReadOptions {
 // printing what could be read).
 void RunList(const ReadOptions& options);
 
+// Prints the name of each file of the archive, once, one a line, as stored
+// (shown in UTF-8). Throws InputError as RunList does.
+void ListNames(const ReadOptions& options);
+
 // Runs the installer's own worker on the archive, in a scratch directory,
 // without pauses and without starting the setup program; the password
 // prompt gets options.password, or, without it, the archive's own. Then
 // checks what Windows would refuse or take for one file, the setup program
 // and the file count. Prints a summary unless quiet. Throws InputError
 // naming the volume, offset and piece, as far as they can be told, when
-// the installer would stop.
-void RunVerify(const ReadOptions& options);
+// the installer would stop. Returns what the archive holds.
+ArchiveTotals RunVerify(const ReadOptions& options);
 
 // Runs the installer's worker as verify does, with options.target (new or
 // empty) as its temporary directory, then moves what it unpacked into the

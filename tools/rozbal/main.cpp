@@ -1,6 +1,7 @@
 // rozbal: builds installers from a tree and inspects them.
 #include "tools/rozbal/cli.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/json_report.h"
 #include "tools/rozbal/system.h"
 
 #include <cstdio>
@@ -21,9 +22,11 @@ int main(int argc, char** argv)
         if (line.command == "pack")
             RunPack(line.pack);
         else if (line.command == "list")
-            RunList(line.read);
+            line.read.json    ? ListJson(line.read)
+            : line.read.names ? ListNames(line.read)
+                              : RunList(line.read);
         else if (line.command == "verify")
-            RunVerify(line.read);
+            line.read.json ? VerifyJson(line.read) : (void)RunVerify(line.read);
         else
             RunExtract(line.read);
         return EXIT_OK;

@@ -259,6 +259,7 @@ void RunPack(const PackOptions& options)
     NoteFileCount(scan.files.size());
     ArchiveHeader header = MakeHeader(options, scan);
     std::vector<unsigned char> stub = ReadStub(FindStub(options.stub));
+    AddResources(stub, options.resources, options.output.filename().u8string());
     LayoutLimits limits = MakeLimits(options.volume_size, stub.size());
 
     uint64_t total = 0;

@@ -1,6 +1,7 @@
 // rozbal pack: a tree appended to the stub as an installation archive.
 #pragma once
 
+#include "tools/rozbal/installer_resources.h"
 #include "tools/rozbal/tree.h"
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct PackOptions {
     unsigned threads = 1;
     int level = 6;  // compression level, 1 (fastest) to 12 (smallest)
     bool quiet = false;
+    ResourceOptions resources;  // icon and version information
 };
 
 // Writes the installer `options.output` and its volumes. Notes and warnings

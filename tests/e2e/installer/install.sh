@@ -1,11 +1,32 @@
 #!/bin/bash
 # A whole installation that ends with its setup program: the title, the name
 # shown last, the bar's range and end, the window hidden while the setup
-# program runs, what the setup program finds, and nothing left behind.
+# program runs, what the setup program finds, and nothing left behind. The
+# installer has an icon and version information, which Windows reads.
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../../support/icon.sh"
 
 make_payload "$work/payload"
-pack "$work/setup.exe" --setup recorder.exe --title Pokus --compress '*.txt'
+make_icon "$work/pokus.ico" '#D02020' || fail "no icon"
+pack "$work/setup.exe" --setup recorder.exe --title Pokus --compress '*.txt' --icon "$work/pokus.ico" \
+    --product-name 'Pokusný program' --product-version 3.1 --file-version 3.1.0.2 --company 'Firma s.r.o.' \
+    --description 'Instalátor pokusu' --copyright '© 2026 Firma'
+"$WINE64" "$ROZBAL_TESTS_DIR/look.exe" "$WORK\\setup.exe" >"$work/look.out" || fail "look.exe"
+cat "$work/look.out"
+cat >"$work/look.expected" <<'EXPECTED'
+icons 1
+large 32x32 D02020
+small 16x16 D02020
+fixed 3.1.0.2 3.1.0.0
+CompanyName "Firma s.r.o."
+FileDescription "Instalátor pokusu"
+FileVersion "3.1.0.2"
+LegalCopyright "© 2026 Firma"
+OriginalFilename "setup.exe"
+ProductName "Pokusný program"
+ProductVersion "3.1"
+EXPECTED
+check_output "$work/look.out" "$work/look.expected" || fail "what Windows shows of the installer"
 extraction_names >"$work/before"
 recorder_env run hold
 drive run <<'DRV'
@@ -35,9 +56,9 @@ bar 1000 0 5 5
 exit 0
 EXPECTED
 check_installed run
-# The setup program starts in the directory found last: docs\old, the last
-# piece's, had to be created, so that is docs.
+# The setup program starts in the extraction directory, not in the one the
+# last piece (docs\old) was written to.
 program=$(record_value run program)
-[ "$(record_value run current_directory)" = "${program%\\*}\\docs" ] ||
+[ "$(record_value run current_directory)" = "${program%\\*}" ] ||
     fail "current directory $(record_value run current_directory)"
 check_removed run "$work/before"

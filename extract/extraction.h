@@ -36,8 +36,8 @@ int ExtractionKept(void);
 // Takes the extraction over, waiting for the worker's current step to end
 // (a decode ends within one block), deletes the extraction directory with
 // everything in it (RemoveDirectoryTree, which leaves the temporary
-// directory current), then the reserve file. While
-// part of the directory is left (a running setup program holds a file) the
-// reserve file and both names stay, so that a later call can try again.
-// Does nothing more once both are gone, and nothing before they are named.
+// directory current), then the reserve file. While part of the directory is
+// left (a running setup program holds a file) the reserve file and both
+// names stay, so that a later call can try again. Does nothing more once
+// both are gone, and nothing before they are named.
 void RemoveExtraction(void);

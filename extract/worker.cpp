@@ -353,7 +353,8 @@ static int FindProgram(void)
 // cancelled, runs the setup program and waits for it. A run whose extraction
 // the window has taken over starts nothing and closes the window. The start
 // is inside the step: the window's takeover comes either before it, and
-// nothing starts, or after it, and the program runs.
+// nothing starts, or after it, and the program runs. An elevated start
+// keeps the step until the user has answered the system's prompt.
 static void Launch(void)
 {
     SysProcess process;

@@ -143,7 +143,7 @@ static int WriteBatch(SysFile plain, const Batch* batch)
     return 1;
 }
 
-int DecodeBlockFile(const char* block_path, const char* plain_path)
+int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_going)(void))
 {
     int result = 0;
     SysFile plain = SYS_NO_FILE;
@@ -177,6 +177,8 @@ int DecodeBlockFile(const char* block_path, const char* plain_path)
             result = status == BLOCK_END;
             break;
         }
+        if (keep_going && !keep_going())
+            break;
     }
 
 end:

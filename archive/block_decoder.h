@@ -12,10 +12,14 @@
 // fails (even without delivering a byte), a header is cut short, a marker is
 // not 0x66, a length is negative or over 32000, a payload is cut short, a
 // zlib stream does not decompress to 1 to 320000 bytes, or a write is not
-// whole. The plain file then keeps the blocks written before.
-// Both files are opened without sharing; memory is two fixed buffers. The
-// builder reads up to 32 blocks ahead and decodes them on two threads.
-int DecodeBlockFile(const char* block_path, const char* plain_path);
+// whole, or keep_going (when not null) returned 0. The plain file then keeps
+// the blocks written before. keep_going is asked after each block written
+// until the end is seen, so that a caller can stop a long decode within one
+// block (up to 32000 bytes in, 320000 out).
+// Both files are opened without sharing, and closed on every path; memory is
+// two fixed buffers. The builder reads up to 32 blocks ahead, decodes them
+// on two threads and is asked after each such batch.
+int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_going)(void) = 0);
 
 // Gives the plain data of one block whose payload (length bytes, 1 to
 // 32000) is at payload. For METHOD_ZLIB the payload is decompressed into

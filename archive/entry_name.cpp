@@ -27,6 +27,14 @@ int IsWord(const char* text, size_t length, const char* word)
     return 1;
 }
 
+// The digits of COM and LPT ports: Windows also takes the superscripts one
+// to three of the Western code page (0xB9, 0xB2, 0xB3) for ports. Names
+// are read in the user's code page, so they are refused in every one.
+int IsDeviceDigit(char c)
+{
+    return (c >= '0' && c <= '9') || c == '\xB9' || c == '\xB2' || c == '\xB3';
+}
+
 // Windows takes a component whose part before the first dot, without the
 // blanks after it, is a device name for the device, whatever follows.
 int IsDevice(const char* component, size_t length)
@@ -40,8 +48,8 @@ int IsDevice(const char* component, size_t length)
     for (size_t i = 0; i < sizeof devices / sizeof devices[0]; i++)
         if (IsWord(component, base, devices[i]))
             return 1;
-    return base == 4 && (IsWord(component, 3, "com") || IsWord(component, 3, "lpt")) && component[3] >= '0' &&
-           component[3] <= '9';
+    return base == 4 && (IsWord(component, 3, "com") || IsWord(component, 3, "lpt")) &&
+           IsDeviceDigit(component[3]);
 }
 
 int ComponentFault(const char* component, size_t length)
@@ -52,7 +60,8 @@ int ComponentFault(const char* component, size_t length)
         return NAME_TWO_DOTS;
     if (component[length - 1] == '.' || component[length - 1] == ' ')
         return NAME_DOT_OR_BLANK_END;
-    for (size_t i = 0; i < length; i++) {
+    // A trail byte is part of its character, not one of these.
+    for (size_t i = 0; i < length; i += CharacterLength(component + i)) {
         unsigned char c = (unsigned char)component[i];
         if (c < 0x20 || strchr("<>\"|?*", c))
             return NAME_BAD_CHARACTER;
@@ -60,7 +69,8 @@ int ComponentFault(const char* component, size_t length)
     return IsDevice(component, length) ? NAME_DEVICE : NAME_SAFE;
 }
 
-// The fault of the first length bytes of name, component by component.
+// The fault of the first length bytes of name, component by component,
+// split where SplitPath splits.
 int PathFault(const char* name, size_t length)
 {
     size_t start = 0;
@@ -69,7 +79,9 @@ int PathFault(const char* name, size_t length)
     for (;;) {
         size_t end = start;
         while (end < length && !IsSeparator(name[end]))
-            end++;
+            end += CharacterLength(name + end);
+        if (end > length)
+            end = length;
         int fault = ComponentFault(name + start, end - start);
         if (fault != NAME_SAFE || end == length)
             return fault;

@@ -18,10 +18,13 @@ enum {
 
 // Which rule name (a relative path with '\' or '/' separators) breaks, or
 // NAME_SAFE when it may be written below the extraction directory. Device
-// names are CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9, CONIN$, CONOUT$ and
-// CLOCK$, in any case, with any extension, also with blanks before the
-// extension. A block file's name (extension ".xxx" in any case) is safe only
-// when the name it decodes into is safe too.
+// names are CON, PRN, AUX, NUL, COM and LPT with a digit or one of the
+// bytes 0xB9, 0xB2, 0xB3 (superscript 1 to 3 in code page 1252), CONIN$,
+// CONOUT$ and CLOCK$, in any case, with any extension, also with blanks
+// before the extension. A block file's name (extension ".xxx" in any case)
+// is safe only when the name it decodes into is safe too. In a double-byte
+// ANSI code page the byte after a lead byte belongs to its character, as
+// SplitPath reads it: it is never a separator or one of <>"|?*.
 int EntryNameFault(const char* name);
 
 // Non-zero when name breaks none of the rules of EntryNameFault.

@@ -36,12 +36,8 @@ void SplitPath(const char* path, char* drive, char* directory, char* base, char*
     }
     const char* name = rest;  // just after the last separator
     const char* dot = NULL;   // the last dot after it
-    for (const char* c = rest; *c; c++) {
-        if (SysIsLeadByte((unsigned char)*c)) {
-            // Its trail byte may be 0x5C, the code of '\\', without being one.
-            if (c[1])
-                c++;
-        } else if (IsSeparator(*c)) {
+    for (const char* c = rest; *c; c += CharacterLength(c)) {
+        if (IsSeparator(*c)) {
             name = c + 1;
             dot = NULL;
         } else if (*c == '.') {
@@ -54,6 +50,13 @@ void SplitPath(const char* path, char* drive, char* directory, char* base, char*
     CopyPart(directory, rest, (size_t)(name - rest));
     CopyPart(base, name, (size_t)(dot - name));
     CopyPart(extension, dot, (size_t)(end - dot));
+}
+
+// A trail byte may be 0x5C, the code of '\\', or 0x7C, '|', without being
+// either.
+size_t CharacterLength(const char* text)
+{
+    return SysIsLeadByte((unsigned char)text[0]) && text[1] ? 2 : 1;
 }
 
 int EqualNoCase(const char* a, const char* b)

@@ -16,3 +16,7 @@ s/^\([[:space:]]*\*(\.gnu\.linkonce\.t\.\*)\)$/\1\n    *(.rdata)\n    *(SORT(.rd
 s/^\([[:space:]]*KEEP (SORT(\*)(\.idata\$7))\)$/\1\n    *(.data)\n    *(.data2)\n    *(SORT(.data$*))/
 /^[[:space:]]*KEEP *(\*(\.eh_frame\*))$/d
 s/^\([[:space:]]*\*(\.drectve)\)$/\1\n     *(.eh_frame*)/
+# The stub's own entry point runs no constructors: an entry in the table
+# would be a global that silently stays uninitialised, so the link fails.
+s/^\([[:space:]]*\)KEEP *(\*(\.ctors));$/\1__rozbal_ctors = .;\n&/
+s/^\([[:space:]]*\)KEEP *(\*(SORT_BY_NAME(\.ctors\.\*)));$/&\n\1KEEP (*(.init_array .init_array.*))\n\1ASSERT (. == __rozbal_ctors, "a static constructor in the stub, which runs none");/

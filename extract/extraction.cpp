@@ -9,27 +9,25 @@ char g_reserve_file[SYS_PATH_SIZE];
 
 namespace {
 
+// Bits of the handoff.
 enum {
-    OPEN = 0,     // nobody in a step; the worker may enter
     IN_STEP = 1,  // the worker is inside a step
     TAKEN = 2,    // the window has taken the extraction over: final
 };
 
-// The release when a step ends and the acquire when the window takes over
-// make the names the worker wrote visible to the window, whole.
-std::atomic<int> g_handoff{OPEN};
+// The window marks the extraction taken at once, whatever the worker is
+// doing, and then waits only for the step in progress: a worker whose steps
+// follow each other closely cannot slip past a window that looks now and
+// then. The release when a step ends and the acquire when the window takes
+// over make the names the worker wrote visible to the window, whole.
+std::atomic<int> g_handoff{0};
 
-// Waits until no step runs and takes the extraction over.
+// Takes the extraction over and waits until no step runs.
 void TakeOver(void)
 {
-    int seen = OPEN;
-    while (!g_handoff.compare_exchange_weak(seen, TAKEN, std::memory_order_acquire)) {
-        if (seen == TAKEN)
-            return;
-        if (seen == IN_STEP)
-            SysSleep(10);
-        seen = OPEN;
-    }
+    g_handoff.fetch_or(TAKEN, std::memory_order_acquire);
+    while (g_handoff.load(std::memory_order_acquire) & IN_STEP)
+        SysSleep(1);
 }
 
 }  // namespace
@@ -38,18 +36,23 @@ void ResetExtraction(void)
 {
     g_extract_dir[0] = 0;
     g_reserve_file[0] = 0;
-    g_handoff.store(OPEN, std::memory_order_release);
+    g_handoff.store(0, std::memory_order_release);
 }
 
 int EnterExtraction(void)
 {
-    int seen = OPEN;
+    int seen = 0;
     return g_handoff.compare_exchange_strong(seen, IN_STEP, std::memory_order_acquire);
+}
+
+int ExtractionKept(void)
+{
+    return !(g_handoff.load(std::memory_order_relaxed) & TAKEN);
 }
 
 void LeaveExtraction(void)
 {
-    g_handoff.store(OPEN, std::memory_order_release);
+    g_handoff.fetch_and(~IN_STEP, std::memory_order_release);
 }
 
 void RemoveExtraction(void)

@@ -104,18 +104,15 @@ void RemoveDirectoryTree(const char* path)
 
 // CreateProcessA may write into the command line, so it gets a copy; the
 // arguments are read from the caller's text.
-int RunAndWait(const char* program, const char* command_line, const char* directory)
+int StartProgram(const char* program, const char* command_line, const char* directory,
+                 SysProcess* process)
 {
     char copy[SYS_PATH_SIZE];
-    SysProcess process;
     const char* arguments = ArgumentsAfter(program, command_line);
     if (!arguments || CopyPath(copy, command_line) < 0)
         return 0;
-    int started = SysStartProcess(program, copy, arguments, directory, &process);
+    int started = SysStartProcess(program, copy, arguments, directory, process);
     if (started == SYS_START_NEEDS_ELEVATION)
-        started = SysStartElevated(program, arguments, directory, &process);
-    if (started != SYS_STARTED)
-        return 0;
-    SysWaitProcess(process);
-    return 1;
+        started = SysStartElevated(program, arguments, directory, process);
+    return started == SYS_STARTED;
 }

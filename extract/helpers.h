@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/path.h"
+#include "platform/platform.h"
 
 // Makes sure the directory of path exists: the directory part of a file
 // path, or path itself when it ends with a backslash. When it exists it
@@ -21,11 +22,13 @@ void RemoveDirectoryTree(const char* path);
 
 // Starts program, a full path that no search is made for, with command_line
 // as the text it gets and directory as its current directory (whatever
-// directory this process is in), and waits for it to end. command_line must begin with
-// program's text, in double quotes or not; what follows are the arguments.
-// When the system will run the program only as administrator, it is started
-// again that way, the system asking the user. Returns non-zero when it
-// started (after it has ended); 0 at once when it could not start, when the
-// user declined, when command_line does not begin with program and when it
-// is longer than a path can be.
-int RunAndWait(const char* program, const char* command_line, const char* directory);
+// directory this process is in); the caller waits for it (SysWaitProcess),
+// which also releases it. command_line must begin with program's text, in
+// double quotes or not; what follows are the arguments. When the system
+// will run the program only as administrator, it is started again that
+// way, the system asking the user. Returns non-zero with the process in
+// *process when it started; 0 when it could not start, when the user
+// declined, when command_line does not begin with program and when it is
+// longer than a path can be.
+int StartProgram(const char* program, const char* command_line, const char* directory,
+                 SysProcess* process);

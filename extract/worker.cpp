@@ -19,7 +19,7 @@ struct WorkerRun {
     WindowRef progress;             // read once from the start parameter
     int message;                    // IDS_ text of the failure that stops the run
     unsigned char* piece;           // PIECE_SIZE_MAX bytes
-    SysFile archive = SYS_NO_FILE;  // the archive file or the current volume
+    SysFile archive;                // the archive file or the current volume
     unsigned volume;                // number of the next volume file
     ArchiveHeader header;
     EntryRecord record;
@@ -225,8 +225,9 @@ static int DecodePrevious(void)
         return 1;
     memcpy(plain, g_prev_target, SYS_PATH_SIZE);
     DropExtension(plain);
-    if (!DecodeBlockFile(g_prev_target, plain))
-        return Fail(IDS_NO_SPACE);
+    // Stopped because the window took over, the decode is no lack of room.
+    if (!DecodeBlockFile(g_prev_target, plain, ExtractionKept))
+        return Fail(ExtractionKept() ? IDS_NO_SPACE : IDS_ERROR);
     SysDeleteFile(g_prev_target);
     return 1;
 }
@@ -350,18 +351,25 @@ static int FindProgram(void)
 
 // Gives back the busy count, hides the window and, unless the user
 // cancelled, runs the setup program and waits for it. A run whose extraction
-// the window has taken over starts nothing and closes the window.
+// the window has taken over starts nothing and closes the window. The start
+// is inside the step: the window's takeover comes either before it, and
+// nothing starts, or after it, and the program runs. An elevated start
+// keeps the step until the user has answered the system's prompt.
 static void Launch(void)
 {
+    SysProcess process;
     PostCommand(g_run.progress, CMD_BUSY_DEC, 0);
     PostCommand(g_run.progress, CMD_HIDE, 0);
     if (g_cancel)
         return;
     int kept = EnterExtraction();
     int found = kept && FindProgram();
+    int started = found && StartProgram(g_run.program, g_run.command_line, g_run.directory, &process);
     if (kept)
         LeaveExtraction();
-    if (!found || !RunAndWait(g_run.program, g_run.command_line, g_run.directory))
+    if (started)
+        SysWaitProcess(process);
+    else
         ShowError(IDS_ERROR);
     if (g_run.header.close_when_done || !kept)
         PostCommand(g_run.progress, CMD_CLOSE, 0);
@@ -378,7 +386,8 @@ static void Stop(void)
 
 unsigned long ExtractWorker(void* window)
 {
-    g_run = WorkerRun();
+    memset(&g_run, 0, sizeof g_run);
+    g_run.archive = SYS_NO_FILE;
     g_run.progress = *(WindowRef*)window;
     g_prev_target[0] = 0;
     if (Start() && ExtractPieces() && Finish())

@@ -345,9 +345,13 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
 
 SysElevationHook g_sys_elevation;
 
+void (*g_sys_before_start)(void);
+
 int SysStartProcess(const char* program, char*, const char* arguments, const char* directory,
                     SysProcess* process)
 {
+    if (g_sys_before_start)
+        g_sys_before_start();
     if (g_sys_elevation.required)
         return SYS_START_NEEDS_ELEVATION;
     return Spawn(program, arguments, directory, process) ? SYS_STARTED : SYS_START_FAILED;

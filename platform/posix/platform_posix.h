@@ -18,3 +18,8 @@ struct SysElevationHook {
 // All zero at start: the layer behaves as a plain POSIX system. Set it
 // before the thread that starts the program runs.
 extern SysElevationHook g_sys_elevation;
+
+// When set, called on the starting thread as SysStartProcess begins, before
+// anything is started: tests put there what another thread does at that
+// moment.
+extern void (*g_sys_before_start)(void);

@@ -167,6 +167,41 @@ TEST_F(BlockDecoderTest, FailsWhenWriteIsNotWhole)
     EXPECT_EQ(DecodeBlockFile(block.c_str(), "/dev/full"), 0);
 }
 
+// The worker stops a decode when the window takes the extraction over: the
+// installer's decoder asks after every block, the builder's after every
+// batch of BLOCKS_PER_ASK blocks, and stops at the first "no".
+int g_yes_left, g_asked;
+
+int KeepGoing()
+{
+    g_asked++;
+    return g_yes_left-- > 0;
+}
+
+TEST_F(BlockDecoderTest, StopsAtTheNextAskOnceTold)
+{
+    const size_t blocks = 70;
+    const Bytes huge = Text(blocks * 32000, 6);
+    std::string block = Write("file.bin.xxx", BuilderLayout(huge));
+    std::string plain = PathOf("file.bin");
+    struct {
+        int yes;  // answers before the first "no"
+        int result;
+        size_t asked, blocks_written;
+    } cases[] = {
+        {0, 0, 1, BLOCKS_PER_ASK},
+        {1, 0, 2, 2 * BLOCKS_PER_ASK},
+        {1000, 1, blocks / BLOCKS_PER_ASK, blocks},
+    };
+    for (const auto& c : cases) {
+        g_yes_left = c.yes;
+        g_asked = 0;
+        EXPECT_EQ(DecodeBlockFile(block.c_str(), plain.c_str(), KeepGoing), c.result) << c.yes;
+        EXPECT_EQ((size_t)g_asked, c.asked) << c.yes;
+        EXPECT_EQ(Read(plain), Bytes(huge.begin(), huge.begin() + c.blocks_written * 32000)) << c.yes;
+    }
+}
+
 // The build machine decodes with another library than the installer; both
 // must take and refuse the same payloads, byte for byte. Each base stream is
 // tried whole, cut at every length, with bytes after it, and with each bit of

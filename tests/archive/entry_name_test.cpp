@@ -2,16 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
+#include "platform/posix/platform_posix.h"
+
 #include "tests/support/entry_names.h"
 
 namespace {
 
+void ExpectFaults(const EntryNameCase* first, const EntryNameCase* end)
+{
+    for (const EntryNameCase* c = first; c != end; c++) {
+        EXPECT_EQ(EntryNameFault(c->name), c->fault) << '"' << c->name << '"';
+        EXPECT_EQ(IsSafeEntryName(c->name) != 0, c->fault == NAME_SAFE) << '"' << c->name << '"';
+    }
+}
+
 TEST(EntryName, OneLinePerName)
 {
-    for (const EntryNameCase& c : kEntryNames) {
-        EXPECT_EQ(EntryNameFault(c.name), c.fault) << '"' << c.name << '"';
-        EXPECT_EQ(IsSafeEntryName(c.name) != 0, c.fault == NAME_SAFE) << '"' << c.name << '"';
-    }
+    ExpectFaults(std::begin(kEntryNames), std::end(kEntryNames));
+}
+
+TEST(EntryName, DoubleByteCodePage)
+{
+    SysSetCodePage(932);
+    ExpectFaults(std::begin(kEntryNames932), std::end(kEntryNames932));
+    SysSetCodePage(1250);
 }
 
 }  // namespace

@@ -142,7 +142,8 @@ TEST(Headless, StartsNoProgram)
 {
     TempDir dir;
     std::string marker = (dir / "ran").string();
-    EXPECT_EQ(RunAndWait("/usr/bin/touch", ("/usr/bin/touch " + marker).c_str(), dir.path().c_str()), 0);
+    SysProcess process;
+    EXPECT_EQ(StartProgram("/usr/bin/touch", ("/usr/bin/touch " + marker).c_str(), dir.path().c_str(), &process), 0);
     EXPECT_FALSE(fs::exists(marker));
 }
 

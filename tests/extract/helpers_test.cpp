@@ -161,6 +161,16 @@ TEST_F(HelpersTest, RemoveDirectoryTreeLeavesTheTreeFirst) {
     EXPECT_EQ(Current(), fs::path(dir_));
 }
 
+// StartProgram, then the wait that the worker does after it.
+int RunAndWait(const char* program, const char* command_line, const char* directory)
+{
+    SysProcess process;
+    if (!StartProgram(program, command_line, directory, &process))
+        return 0;
+    SysWaitProcess(process);
+    return 1;
+}
+
 class RunAndWaitTest : public ScratchDir {
 protected:
     // A program that writes its current directory and arguments to "out"

@@ -78,6 +78,11 @@ static const EntryNameCase kEntryNames[] = {
     {"CONIN$", NAME_DEVICE},
     {"conout$.txt", NAME_DEVICE},
     {"Clock$", NAME_DEVICE},
+    {"COM\xB9", NAME_DEVICE},  // superscript one in code page 1252
+    {"lpt\xB2.txt", NAME_DEVICE},
+    {"a\\Com\xB3 .log", NAME_DEVICE},
+    {"COM\xB9x", NAME_SAFE},
+    {"LPT\xB4", NAME_SAFE},
     {"a?b", NAME_BAD_CHARACTER},
     {"a*b", NAME_BAD_CHARACTER},
     {"a<b", NAME_BAD_CHARACTER},
@@ -96,4 +101,22 @@ static const EntryNameCase kEntryNames[] = {
     {"a .xxx", NAME_BLOCK_DECODES_BADLY},   // decodes into "a "
     {"con.xxx", NAME_DEVICE},
     {"Nul.txt.xxx", NAME_DEVICE},
+};
+
+// Names read in code page 932, where the second byte of a character may be
+// 0x5C ('\\') or 0x7C ('|'): the rule splits them as SplitPath does.
+static const EntryNameCase kEntryNames932[] = {
+    {"\x95\x5C", NAME_SAFE},
+    {"\x83\x7C.txt", NAME_SAFE},
+    {"a\\\x94\x5C\\b.txt", NAME_SAFE},
+    {"\x95\x5C.xxx", NAME_SAFE},
+    {"\x95\x5C\\x", NAME_SAFE},
+    {"a\\\x95", NAME_SAFE},  // a lead byte at the end stands alone
+    {"\x95\x5C\\", NAME_EMPTY_COMPONENT},
+    {"\x95\x5C\\..\\x", NAME_TWO_DOTS},
+    {"\x95\x5C.", NAME_DOT_OR_BLANK_END},
+    {"a|\x83", NAME_BAD_CHARACTER},
+    {"\x83\x7C?", NAME_BAD_CHARACTER},
+    {"COM\xB9.txt", NAME_DEVICE},
+    {"\x95\x5C\\con", NAME_DEVICE},
 };

@@ -47,6 +47,8 @@
 //   sleep MS
 //   screenshot FILE        save the current window as a 24-bit BMP
 //   echo TEXT              -> echo "TEXT"  (a marker in the output)
+//   clock                  -> clock MS  (the system's millisecond count, to
+//                          time the commands between two of them)
 //   kill                   end the program at once
 //
 // MSG is a number or one of the names in kMessages. Texts are printed as
@@ -538,6 +540,10 @@ bool Run(const std::string& raw)
         return Target("", target) && SaveBitmap(target, rest);
     if (command == "echo") {
         Report("echo %s", Quote(rest.c_str()).c_str());
+        return true;
+    }
+    if (command == "clock") {
+        Report("clock %lu", (unsigned long)GetTickCount());
         return true;
     }
     if (command == "kill") {

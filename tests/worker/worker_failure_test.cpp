@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -188,6 +190,20 @@ TEST_F(WorkerTest, SetupProgramThatCannotStartIsReportedAfterHiding)
     EXPECT_TRUE(window.closed);
 }
 
+// A block file of count zlib blocks of 320000 bytes each, which takes a
+// while to decode.
+static std::string LongBlockFile(int count)
+{
+    std::string plain(BLOCK_PLAIN_MAX, 'z'), block;
+    uLongf size = compressBound(plain.size());
+    std::string stream(size, 0);
+    EXPECT_EQ(compress2((Bytef*)&stream[0], &size, (const Bytef*)plain.data(), plain.size(), 6), Z_OK);
+    stream.resize(size);
+    for (int i = 0; i < count; i++)
+        block += Block(BLOCK_MARKER, METHOD_ZLIB, (int32_t)size, stream);
+    return block;
+}
+
 // The end of the session while the worker is at work, with the notice's
 // wparam 0 (the logoff was called off) and 1: the window removes the
 // extraction, and the worker writes nothing more anywhere, starts nothing
@@ -222,6 +238,21 @@ TEST_P(EndSessionTest, WritesNothingMoreAndStartsNothing)
         Run(Installer(Header(1, 1, "setup", "t", "pw"), setup));
         EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "password", end, ErrorBox(IDS_ERROR), "busy-", "close"}));
         break;
+    case END_SESSION_AT_DECODE:
+        // The last piece is the block file: once its decode stops, the
+        // setup program would be next.
+        Run(Installer(Header(2, 1, "setup", "t"),
+                      SetupPiece(ENTRY_CREATE, "setup") +
+                          Piece(ENTRY_CREATE | ENTRY_LAST, "big.xxx", LongBlockFile(300))));
+        EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show setup", "show big.xxx", end,
+                            ErrorBox(IDS_ERROR), "busy-", "close"}));
+        break;
+    case END_SESSION_AT_HIDE:
+        Run(Installer(Header(1, 1, "setup", "t"), setup));
+        EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show setup", "busy-", "hide", end,
+                            ErrorBox(IDS_ERROR), "close"}));
+        EXPECT_FALSE(fs::exists(Record())) << "the setup program ran";
+        return;
     default:
         window.answer_box = [this, setup](const WindowEvent& box) {
             if (box.number == BOX_QUESTION)
@@ -240,14 +271,40 @@ TEST_P(EndSessionTest, WritesNothingMoreAndStartsNothing)
 
 static void PrintTo(const EndSessionCase& c, std::ostream* out)
 {
-    static const char* const moments[] = {"never", "while writing", "at the password prompt",
-                                          "at the volume question"};
+    static const char* const moments[] = {"never",
+                                          "while writing",
+                                          "at the password prompt",
+                                          "at the volume question",
+                                          "while the last block file is decoded",
+                                          "between the last decode and the start",
+                                          "as the start is under way"};
     *out << moments[c.moment] << ", wparam " << c.wparam;
 }
 
-INSTANTIATE_TEST_SUITE_P(Worker, EndSessionTest,
-                         ::testing::Values(EndSessionCase{END_SESSION_AT_SHOW, 0}, EndSessionCase{END_SESSION_AT_SHOW, 1},
-                                           EndSessionCase{END_SESSION_AT_PASSWORD, 0},
-                                           EndSessionCase{END_SESSION_AT_PASSWORD, 1},
-                                           EndSessionCase{END_SESSION_AT_QUESTION, 0},
-                                           EndSessionCase{END_SESSION_AT_QUESTION, 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Worker, EndSessionTest,
+    ::testing::Values(EndSessionCase{END_SESSION_AT_SHOW, 0}, EndSessionCase{END_SESSION_AT_SHOW, 1},
+                      EndSessionCase{END_SESSION_AT_PASSWORD, 0}, EndSessionCase{END_SESSION_AT_PASSWORD, 1},
+                      EndSessionCase{END_SESSION_AT_QUESTION, 0}, EndSessionCase{END_SESSION_AT_QUESTION, 1},
+                      EndSessionCase{END_SESSION_AT_DECODE, 0}, EndSessionCase{END_SESSION_AT_DECODE, 1},
+                      EndSessionCase{END_SESSION_AT_HIDE, 0}, EndSessionCase{END_SESSION_AT_HIDE, 1}));
+
+// The start of the setup program is one step with the decision to start it:
+// a notice that comes as the start is under way is handled once the program
+// runs, never in between, which would start it from a directory being
+// removed.
+class EndSessionAtStartTest : public WorkerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndSessionAtStartTest, TakesOverOnlyOnceTheProgramRuns)
+{
+    window.end_session = END_SESSION_AT_START;
+    window.end_session_wparam = GetParam();
+    Run(Installer(Header(1, 1, "setup", "t"), SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup")));
+
+    EXPECT_FALSE(window.removed_before_start) << "the window took over between the decision and the start";
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show setup", "busy-", "hide",
+                        "end session " + std::to_string(GetParam()), "close"}));
+    EXPECT_TRUE(fs::exists(Record()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, EndSessionAtStartTest, ::testing::Values(0, 1));

@@ -59,15 +59,6 @@ std::string ErrorBox(int id)
     return "error " + MessageName(CzechText(id));
 }
 
-static std::string Native(const char* path)
-{
-    std::string native = path;
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
-}
-
 void WorkerTest::SetUp()
 {
     char pattern[] = "/tmp/rozbal-worker-XXXXXX";
@@ -114,7 +105,8 @@ void WorkerTest::MarkExecutable(const std::string& shown, const std::string& fil
     window.on_show_file = [shown, file](const char* name) {
         if (shown != name)
             return;
-        int fd = open((Native(g_extract_dir) + Native(file.c_str())).c_str(), O_WRONLY | O_CREAT, 0755);
+        int fd =
+            open((NativePath(g_extract_dir) + NativePath(file.c_str())).c_str(), O_WRONLY | O_CREAT, 0755);
         if (fd >= 0)
             close(fd);
     };
@@ -137,7 +129,7 @@ void WorkerTest::RunWorker()
     window.RunWorker(ExtractWorker, &g_window);
     for (const WindowEvent& event : window.log)
         log.push_back(Render(event));
-    extract_dir = Native(g_extract_dir);
+    extract_dir = NativePath(g_extract_dir);
     if (!extract_dir.empty() && fs::is_directory(extract_dir)) {
         for (const auto& entry : fs::recursive_directory_iterator(extract_dir)) {
             std::string relative = fs::relative(entry.path(), extract_dir).string();

@@ -3,10 +3,30 @@
 #include "tests/support/native_window/test_window.h"
 
 #include <string.h>
+#include <unistd.h>
+
+#include <memory>
 
 #include "resources/texts.h"
 #include "extract/commands.h"
+#include "archive/path.h"
 #include "extract/extraction.h"
+#include "platform/posix/platform_posix.h"
+
+std::string NativePath(const char* path)
+{
+    std::string native = path;
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+// The last count characters of text, or all of it.
+static const char* SuffixOf(const std::string& text, size_t count)
+{
+    return text.c_str() + (text.size() > count ? text.size() - count : 0);
+}
 
 TestWindow::TestWindow()
 {
@@ -33,12 +53,20 @@ void TestWindow::Stop()
         thread_.join();
 }
 
+// The window whose notice comes as the setup program starts.
+static TestWindow* g_starting;
+
 void TestWindow::RunWorker(unsigned long (*procedure)(void*), WindowRef* handle)
 {
     Send(CMD_BUSY_INC, 0);
     *handle = this;
+    if (end_session == END_SESSION_AT_START) {
+        g_starting = this;
+        g_sys_before_start = [] { g_starting->EndSessionAtStart(); };
+    }
     std::thread worker(procedure, (void*)handle);
     worker.join();
+    g_sys_before_start = nullptr;
     Stop();
 }
 
@@ -91,9 +119,17 @@ void TestWindow::Handle(int command, intptr_t argument)
 {
     if (command == FLUSH)
         return;
+    if (command == AWAIT_DECODE) {
+        std::unique_ptr<std::string> plain((std::string*)argument);
+        EndSessionOnceThere(*plain);
+        return;
+    }
     if (command == END_SESSION) {
         Record(WindowEvent{EVENT_END_SESSION, argument, "", ""});
         RemoveExtraction();
+        std::lock_guard<std::mutex> lock(mutex_);
+        removed_ = true;
+        changed_.notify_all();
         return;
     }
     WindowEvent event{command, argument, "", ""};
@@ -129,6 +165,12 @@ void TestWindow::Handle(int command, intptr_t argument)
         }
         if (shows_ == 1 && end_session == END_SESSION_AT_SHOW)
             Post(END_SESSION, end_session_wparam);
+        if (end_session == END_SESSION_AT_DECODE && !decode_awaited_ &&
+            EqualNoCase(SuffixOf(event.text, 4), ".xxx")) {
+            decode_awaited_ = true;
+            std::string plain = g_extract_dir + event.text.substr(0, event.text.size() - 4);
+            Post(AWAIT_DECODE, (intptr_t) new std::string(NativePath(plain.c_str())));
+        }
         break;
     case CMD_HIDE: hidden = true; break;
     case CMD_CLOSE: Close(); break;
@@ -146,9 +188,13 @@ void TestWindow::Send(int command, intptr_t argument)
 
 void TestWindow::Post(int command, intptr_t argument)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(new Queued{command, argument, false, false});
-    changed_.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(new Queued{command, argument, false, false});
+        changed_.notify_all();
+    }
+    if (command == CMD_HIDE)
+        EndSessionAt(END_SESSION_AT_HIDE);
 }
 
 // The window goes on with its queue while a box or the prompt is open, so
@@ -165,6 +211,25 @@ void TestWindow::EndSessionAt(EndSession moment)
 {
     if (end_session == moment)
         Send(END_SESSION, end_session_wparam);
+}
+
+// The decoder creates the plain file when it begins; the worker sends
+// nothing while it decodes, so the window may wait here.
+void TestWindow::EndSessionOnceThere(const std::string& plain)
+{
+    auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (access(plain.c_str(), F_OK) != 0 && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    Handle(END_SESSION, end_session_wparam);
+}
+
+// Runs on the worker's thread, inside SysStartProcess.
+void TestWindow::EndSessionAtStart()
+{
+    Post(END_SESSION, end_session_wparam);
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(200), [this] { return removed_; });
+    removed_before_start = removed_;
 }
 
 int TestWindow::Box(const char* text, const char* caption, unsigned style)

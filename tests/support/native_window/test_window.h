@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -30,7 +31,21 @@ enum EndSession {
     END_SESSION_AT_SHOW,      // queued at the first CMD_SHOW_FILE: the worker goes on writing
     END_SESSION_AT_PASSWORD,  // while the password prompt is open
     END_SESSION_AT_QUESTION,  // while the volume question is open
+    // Once the decode of the first block file shown has begun (its plain
+    // file is there): the window waits for that on its own thread.
+    END_SESSION_AT_DECODE,
+    // As the worker posts CMD_HIDE, after the last decode and before the
+    // start: the worker goes on once the window has handled the notice.
+    END_SESSION_AT_HIDE,
+    // As the worker calls on the system to start the setup program: the
+    // worker goes on once the window has taken the extraction over, or
+    // after 200 ms if the window is still waiting for the worker then.
+    END_SESSION_AT_START,
 };
+
+// path (backslashes, as the worker writes paths) with the POSIX layer's
+// separator.
+std::string NativePath(const char* path);
 
 struct WindowEvent {
     int id;               // a CMD_ id or an EVENT_ id
@@ -69,6 +84,9 @@ class TestWindow {
     // thread as WM_ENDSESSION does (RemoveExtraction, whatever the wparam).
     EndSession end_session = END_SESSION_NEVER;
     int end_session_wparam = 0;
+    // END_SESSION_AT_START: whether the window had taken the extraction over
+    // and removed it before the start went ahead.
+    bool removed_before_start = false;
 
     // What happened, read after RunWorker.
     std::vector<WindowEvent> log;  // commands in handling order, boxes and prompts
@@ -87,8 +105,9 @@ class TestWindow {
 
   private:
     enum {
-        FLUSH = 0,         // a command that only waits for those before it
-        END_SESSION = -1,  // the end-of-session notice
+        FLUSH = 0,          // a command that only waits for those before it
+        END_SESSION = -1,   // the end-of-session notice
+        AWAIT_DECODE = -2,  // argument: a new std::string, the plain file to wait for
     };
 
     struct Queued {
@@ -104,6 +123,8 @@ class TestWindow {
     void Close();
     void Flush();
     void EndSessionAt(EndSession moment);
+    void EndSessionOnceThere(const std::string& plain);
+    void EndSessionAtStart();
     void Record(WindowEvent event);
     void Stop();
 
@@ -112,6 +133,8 @@ class TestWindow {
     std::deque<Queued*> queue_;
     bool stopping_ = false;
     bool cancelling_ = false;
+    bool removed_ = false;         // the notice has been handled
+    bool decode_awaited_ = false;  // END_SESSION_AT_DECODE: the block file is known
     int shows_ = 0;
     std::thread thread_;
 };

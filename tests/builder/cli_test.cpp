@@ -163,21 +163,29 @@ TEST_F(Cli, RoundTrips)
 TEST_F(Cli, PasswordAtVerifyAndExtract)
 {
     MakeTree({{"setup.exe", "MZ"}});
-    Pack("--setup setup.exe --password Tajne");
+    Pack("--setup setup.exe --password TajnéŘ");
+    fs::create_directory(dir_ / "empty");
     const CommandCase cases[] = {
         {"verify -q SETUP.EXE", 0, ""},
-        {"verify -q --password tAJNE SETUP.EXE", 0, ""},
+        {"verify -q --password tAJNéŘ SETUP.EXE", 0, ""},
         {"verify -q --password Jine SETUP.EXE", 2, "the password given is not the archive's"},
+        {"verify -q --password tajnéř SETUP.EXE", 2, "the password given is not the archive's"},
+        {"verify -q --password 日本 SETUP.EXE", 1,
+         "--password: the text cannot be written in code page 1250"},
         {"extract -q SETUP.EXE out", 2, "asks for a password: give it with --password"},
         {"extract -q --password Jine SETUP.EXE out", 2, "the password given is not the archive's"},
-        {"extract -q --password=TAJNE SETUP.EXE out", 0, ""},
+        {"extract -q --password Jine SETUP.EXE empty", 2, "the password given is not the archive's"},
+        {"extract -q --password=TAJNéŘ SETUP.EXE out", 0, ""},
     };
     for (const CommandCase& c : cases) {
         fs::remove_all(dir_ / "out");
         Expect(c);
-        if (fs::exists(dir_ / "out")) {
-            EXPECT_EQ(Contents(dir_ / "out").size(), c.code == 0 ? 1u : 0u) << c.args;
-        }
+        // A failed extract removes the directory it made and keeps one that was there.
+        EXPECT_EQ(fs::exists(dir_ / "out"), c.code == 0 && c.args.find(" out") != std::string::npos)
+            << c.args;
+        if (fs::exists(dir_ / "out"))
+            EXPECT_EQ(Contents(dir_ / "out").size(), 1u) << c.args;
+        EXPECT_TRUE(fs::is_empty(dir_ / "empty")) << c.args;
     }
 }
 
@@ -308,6 +316,7 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
+    WriteFile(dir_ / "OUTSIDE.EXE", Installer(Header(1, 1, "..\\x", "t"), Piece(9, "x", "x")));
 
     const CommandCase cases[] = {
         {"", 1, "no command"},
@@ -346,6 +355,10 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"list missing.exe", 2, "cannot open missing.exe"},
         {"verify short.exe", 2, "short.exe holds no archive"},
         {"verify stub.exe", 2, "stub.exe holds no archive"},
+        {"verify ok", 2, "ok is a directory, not an installer"},
+        {"list OUTSIDE.EXE", 2,
+         "OUTSIDE.EXE holds no archive the installer accepts: the installer refuses the setup"},
+        {"verify OUTSIDE.EXE", 2, "OUTSIDE.EXE holds no archive the installer accepts"},
         {"verify TRUNCATED.EXE", 2, "TRUNCATED.EXE holds no archive"},
         {"verify CUT.EXE", 2, "CUT.EXE, offset 1152, piece 1 (data): the data is cut short"},
         {"verify V.EXE", 2, "missing volume V.E02"},
@@ -404,7 +417,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
         EXPECT_EQ(r.code, 2) << c.name;
         EXPECT_NE(r.err.find("piece 1"), std::string::npos) << c.name << ": " << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
-        EXPECT_TRUE(fs::is_empty(dir_ / "deep" / "in")) << c.name;
+        EXPECT_FALSE(fs::exists(dir_ / "deep")) << c.name;  // made by the failed run
         EXPECT_EQ(Run("verify BAD.EXE").code, 2) << c.name;
     }
     for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))

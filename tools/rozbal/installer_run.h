@@ -29,8 +29,11 @@ class InstallerRun {
   public:
     // Runs the worker. Throws InputError when the installer would stop,
     // naming the file, offset and piece where it can be told, and when the
-    // builder's own checks fail; the extraction is removed first. Warns
-    // when the file count is more than the progress bar counts.
+    // builder's own checks fail; OutputError when the temporary directory
+    // has no room for the pieces or the system refuses a write; Interrupted
+    // when a signal came during the run. The extraction is removed first.
+    // Warns when the file count differs from the files or is more than the
+    // progress bar counts, and when two files are one on Windows.
     explicit InstallerRun(const RunOptions& options);
     // Removes the extraction (the reserve file and the directory).
     ~InstallerRun();
@@ -55,6 +58,7 @@ class InstallerRun {
     }
 
   private:
+    void CheckRoom() const;
     std::string Explain(const HeadlessRun& run) const;
     void CheckTree();
     void CheckArchive();

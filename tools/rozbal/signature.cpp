@@ -2,6 +2,7 @@
 
 #include "archive/container.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
 #include <errno.h>
@@ -9,12 +10,8 @@
 namespace {
 
 struct File {
-    explicit File(const std::filesystem::path& path)
+    explicit File(const std::filesystem::path& path) : handle(OpenInput(path))
     {
-        errno = 0;
-        handle = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
-        if (handle == SYS_NO_FILE)
-            throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
     }
     ~File()
     {

@@ -25,7 +25,7 @@ struct Result {
 struct CommandCase {
     std::string args;
     int code;
-    const char* message;
+    std::string message;
 };
 
 class Cli : public ::testing::Test {
@@ -138,6 +138,7 @@ TEST_F(Cli, RoundTrips)
           {"příliš žluťoučký.txt", MakeData(40000, false)},
           {"ďábelské ódy/kůň.txt", "úpěl"}},
          "--compress '*.txt' --title 'Žluťoučký kůň'"},
+        {"smallest volumes", {{"setup.exe", "MZ"}, {"a", MakeData(3000, true)}}, "--volume-size 67"},
         {"fastest level",
          {{"setup.exe", "MZ"}, {"text", MakeData(100000, false)}, {"noise", MakeData(40000, true)}},
          "--compress-all --level 1"},
@@ -183,8 +184,9 @@ TEST_F(Cli, PasswordAtVerifyAndExtract)
         // A failed extract removes the directory it made and keeps one that was there.
         EXPECT_EQ(fs::exists(dir_ / "out"), c.code == 0 && c.args.find(" out") != std::string::npos)
             << c.args;
-        if (fs::exists(dir_ / "out"))
+        if (fs::exists(dir_ / "out")) {
             EXPECT_EQ(Contents(dir_ / "out").size(), 1u) << c.args;
+        }
         EXPECT_TRUE(fs::is_empty(dir_ / "empty")) << c.args;
     }
 }
@@ -241,6 +243,17 @@ TEST_F(Cli, VolumesSplitAFileAndFillUp)
     Result again = Run("pack --stub stub.exe --setup setup.exe --volume-size 64K tree -o SETUP.EXE");
     EXPECT_EQ(again.code, 0);
     EXPECT_NE(again.err.find("overwriting"), std::string::npos) << again.err;
+    EXPECT_NE(again.out.find("2 files, 150002 bytes -> SETUP.EXE ("), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find(" bytes in 3 files)\n"), std::string::npos) << again.out;
+
+    // Into fewer volumes: every higher one left from before is named.
+    WriteFile(dir_ / "SETUP.E03", "old");
+    Result fewer = Run("pack -q --stub stub.exe --setup setup.exe --volume-size 128K tree -o SETUP.EXE");
+    EXPECT_EQ(fewer.code, 0);
+    for (const char* stale :
+         {"SETUP.E02 is left from an earlier pack", "SETUP.E03 is left from an earlier pack"})
+        EXPECT_NE(fewer.err.find(stale), std::string::npos) << fewer.err;
+    EXPECT_EQ(Run("pack -q --stub stub.exe --setup setup.exe --volume-size 64K tree -o SETUP.EXE").code, 0);
     Result list = Run("list SETUP.EXE");
     EXPECT_EQ(list.code, 0);
     EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.exe"),
@@ -308,6 +321,14 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "long" / std::string(48, 'n'), "x");
     WriteFile(dir_ / "short.exe", "0123456789");
     WriteFile(dir_ / "full" / "f", "x");
+    // Refused names, all named in one run.
+    WriteFile(dir_ / "names" / "setup.exe", "MZ");
+    WriteFile(dir_ / "names" / "a:b", "x");
+    WriteFile(dir_ / "names" / std::string(48, 'n'), "x");
+    WriteFile(dir_ / "names" / (std::string(44, 'c') + ".z"), "x");  // 46 bytes, 50 with .xxx
+    WriteFile(dir_ / "names" / "plain.xxx", "x");
+    for (int i = 0; i < 53; i++)
+        WriteFile(dir_ / "many" / (std::to_string(i) + std::string(48, 'm')), "x");
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.exe ok -o GOOD.EXE").code, 0);
     std::string good = ReadFile(dir_ / "GOOD.EXE");
     WriteFile(dir_ / "TRUNCATED.EXE", good.substr(0, good.size() - 1));
@@ -325,7 +346,11 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack ok", 1, "pack needs -o"},
         {"pack --stub stub.exe ok -o X", 1, "pack needs --setup"},
         {"pack --stub stub.exe --setup nope.exe ok -o X", 1, "--setup nope.exe: no such file"},
-        {"pack --stub stub.exe --setup setup.exe --volume-size 56 ok -o X", 1, "must hold an entry record"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 56 ok -o X", 1,
+         "--volume-size 56: at least 67 bytes"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 66 ok -o X", 1,
+         "--volume-size 66: at least 67 bytes"},
+        {"pack --stub stub.exe --setup setup.exe --volume-size 67 tree -o X", 1, "more than 999 volumes"},
         {"pack --stub stub.exe --setup setup.exe --volume-size 1X ok -o X", 1, "bad size '1X'"},
         {"pack --stub stub.exe --setup setup.exe --volume-size= ok -o X", 1, "bad size ''"},
         {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
@@ -346,12 +371,25 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe --password 日本 ok -o X", 1, "code page 1250"},
         {"pack --stub stub.exe --setup setup.exe ok -o ok/X", 1, "lies inside the tree"},
         {"pack --stub stub.exe --setup setup.exe ok -o full", 1, "is a directory"},
-        {"pack --stub stub.exe --setup setup.exe missing -o X", 2, "missing: not a directory"},
+        {"pack --stub stub.exe --setup setup.exe missing -o X", 2, "missing: does not exist"},
+        {"pack --stub stub.exe --setup setup.exe short.exe -o X", 2, "short.exe: not a directory"},
+        {"pack --stub stub.exe --setup setup.exe names -o X", 2, "3 names cannot be stored:\n  'a:b': "},
+        {"pack --stub stub.exe --setup setup.exe --compress '*.z' names -o X", 2,
+         "\n  '" + std::string(44, 'c') +
+             ".z': unusable as an archive name: it is 50 bytes long, the installer "
+             "takes at most 47, only because compressing adds .xxx"},
+        {"pack --stub stub.exe --setup setup.exe names -o X", 2, "\n  'plain.xxx': the installer decodes"},
+        {"pack --stub stub.exe --setup setup.exe names -o X", 2,
+         "\n  '" + std::string(48, 'n') + "': unusable as an archive name: it is 48 bytes long"},
+        {"pack --stub stub.exe --setup setup.exe many -o X", 2, "53 names cannot be stored:"},
+        {"pack --stub stub.exe --setup setup.exe many -o X", 2,
+         "the installer takes at most 47\n  and 3 more\n"},
         {"pack --stub nostub.exe --setup setup.exe ok -o X", 2, "stub nostub.exe: no such file"},
         {"pack --stub stub.exe --setup nnn long -o X", 2, "the installer takes at most 47"},
         {"pack --stub stub.exe --setup setup.exe nodir -o X", 2,
          "directory 'x' holds subdirectories but no file"},
-        {"pack --stub stub.exe --setup setup.exe ok -o no/such/dir/X", 3, "cannot create"},
+        {"pack --stub stub.exe --setup setup.exe ok -o no/such/dir/X", 3,
+         "cannot create no/such/dir/X: No such file"},
         {"list missing.exe", 2, "cannot open missing.exe"},
         {"verify short.exe", 2, "short.exe holds no archive"},
         {"verify stub.exe", 2, "stub.exe holds no archive"},
@@ -369,11 +407,20 @@ TEST_F(Cli, FailuresExplainThemselves)
     for (const CommandCase& c : cases)
         Expect(c);
     EXPECT_FALSE(fs::exists(dir_ / "X"));
+    EXPECT_FALSE(fs::exists(dir_ / "X.E01"));
     for (const char* command : {"", "pack", "list", "verify", "extract"}) {
-        Result help = Run(std::string(command) + " --help");
-        EXPECT_EQ(help.code, 0);
-        EXPECT_EQ(help.out.rfind("usage: rozbal", 0), 0u) << command;
+        for (const char* flag : {" --help", " /?"}) {
+            Result help = Run(std::string(command) + flag);
+            EXPECT_EQ(help.code, 0) << command << flag;
+            EXPECT_EQ(help.out.rfind(std::string("usage: rozbal ") + command, 0), 0u) << command << flag;
+        }
     }
+    Result pack_help = Run("pack --help");
+    EXPECT_EQ(pack_help.out.find("--level"), pack_help.out.rfind("--level")) << "--level listed twice";
+    Result one = Run("pack --stub stub.exe --setup setup.exe ok -o ONE.EXE");
+    EXPECT_EQ(one.code, 0);
+    EXPECT_EQ(one.out.rfind("1 file, 2 bytes -> ONE.EXE (", 0), 0u) << one.out;
+    EXPECT_EQ(one.err, "");
     Result version = Run("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.rfind("rozbal 1.", 0), 0u) << version.out;

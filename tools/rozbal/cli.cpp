@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr uint64_t kSmallestVolume = ENTRY_RECORD_SIZE + TRAILER_SIZE + 7;
+
 const char kOverview[] =
     "usage: rozbal COMMAND [options] ...\n"
     "\n"
@@ -51,8 +53,6 @@ const char kPackHelp[] =
     "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
     "                        default 6\n"
     "  --threads N           compressing threads (default: all cores)\n"
-    "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
-    "                        default 6\n"
     "  -q, --quiet           no progress bar and summary\n"
     "\n"
     "Names are stored in code page 1250 and may have at most 47 bytes (with\n"
@@ -190,6 +190,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     // after "--name=" as its value: an empty value stays one.
     std::vector<std::string> reversed;
     for (auto it = arguments.rbegin(); it + 1 != arguments.rend(); ++it) {
+        // Windows programs answer /? with their help, as the command or after it.
+        if (*it == "/?" && arguments.rend() - it <= 3) {
+            reversed.push_back("--help");
+            continue;
+        }
         bool empty_value = it->size() > 3 && it->compare(0, 2, "--") == 0 && it->back() == '=';
         if (empty_value)
             reversed.push_back("");
@@ -223,9 +228,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     if (command == pack_command) {
         if (pack_command->count("--volume-size")) {
             pack.volume_size = ParseSize(volume_size, INT32_MAX);
-            if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
-                throw UsageError("--volume-size " + volume_size +
-                                 ": a volume must hold an entry record (56 bytes) and one data byte");
+            // The executable's share holds at least an entry record and the
+            // trailer, after up to 7 zeros that end it on a multiple of 8.
+            if (pack.volume_size < kSmallestVolume)
+                throw UsageError("--volume-size " + volume_size + ": at least " +
+                                 std::to_string(kSmallestVolume) +
+                                 " bytes (an entry record, the trailer and up to 7 bytes of alignment)");
         }
         if (pack_command->count("--threads"))
             pack.threads = ParseNumber(threads, "--threads", 1, 1024);

@@ -19,3 +19,8 @@ void NoteFileCount(uint64_t files)
         Note("warning: " + std::to_string(files) +
              " files: the installer's progress bar counts only the low 16 bits of the file count");
 }
+
+std::string Count(uint64_t count, const std::string& noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}

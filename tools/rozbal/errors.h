@@ -40,6 +40,9 @@ std::string SystemMessage(const std::string& what, int error);
 // Prints "rozbal: text" on stderr: notes and warnings that do not stop the run.
 void Note(const std::string& text);
 
+// "1 file", "2 files": count and noun, the noun in the plural unless count is 1.
+std::string Count(uint64_t count, const std::string& noun);
+
 // Warns when files, the archive's file count, is more than the installer's
 // progress bar counts (it takes only the count's low 16 bits).
 void NoteFileCount(uint64_t files);

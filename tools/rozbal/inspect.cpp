@@ -187,9 +187,10 @@ void RunVerify(const ReadOptions& options)
     InstallerRun run(Run(options, scratch.Path(), !options.password, password));
     const ArchiveTotals& totals = run.Totals();
     if (!options.quiet)
-        std::printf("%s: OK: %zu files in %u pieces, %u volume%s, %llu bytes stored, %llu installed; %s\n",
-                    options.archive.string().c_str(), totals.files, totals.pieces, totals.volumes,
-                    totals.volumes == 1 ? "" : "s", static_cast<unsigned long long>(totals.stored),
+        std::printf("%s: OK: %s in %s, %s, %llu bytes stored, %llu installed; %s\n",
+                    options.archive.string().c_str(), Count(totals.files, "file").c_str(),
+                    Count(totals.pieces, "piece").c_str(), Count(totals.volumes, "volume").c_str(),
+                    static_cast<unsigned long long>(totals.stored),
                     static_cast<unsigned long long>(totals.installed), Describe(signature).c_str());
 }
 
@@ -211,6 +212,7 @@ void RunExtract(const ReadOptions& options)
     MoveOut(run.Extracted(), options.target);
     cleanup.Done();
     if (!options.quiet)
-        std::printf("extracted %zu files into %s; the installer would start %s\n", run.Totals().files,
-                    options.target.string().c_str(), DisplayText(run.SetupProgram()).c_str());
+        std::printf("extracted %s into %s; the installer would start %s\n",
+                    Count(run.Totals().files, "file").c_str(), options.target.string().c_str(),
+                    DisplayText(run.SetupProgram()).c_str());
 }

@@ -45,8 +45,11 @@ class OutputFile {
     std::vector<unsigned char> buffer_;
 };
 
+// The most volumes a pack writes beside the executable.
+constexpr unsigned kMostVolumes = 999;
+
 // The executable (stub, header, pieces, zeros to a multiple of 8, trailer)
-// and its volumes.
+// and its volumes. Starting volume 1000 throws UsageError.
 class VolumeSet : public PieceSink {
   public:
     // Starts the executable `output` with the stub and the header.

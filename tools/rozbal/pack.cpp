@@ -276,17 +276,21 @@ void RunPack(const PackOptions& options)
         if (fs::exists(output.Files()[i]->Target(), error))
             Note("overwriting " + output.Files()[i]->Target().string());
     output.Commit();
-    fs::path stale = VolumePath(options.output, static_cast<unsigned>(output.Files().size()));
-    if (fs::exists(stale, error))
+    // The installer never reads past the last piece, so higher volumes of
+    // an earlier pack stay unread; each is named, so that none ships by mistake.
+    for (auto number = static_cast<unsigned>(output.Files().size());; number++) {
+        fs::path stale = VolumePath(options.output, number);
+        if (!fs::exists(stale, error))
+            break;
         Note("note: " + stale.string() + " is left from an earlier pack; the installer does not read it");
+    }
 
     if (!options.quiet) {
         uint64_t written = 0;
         for (const auto& file : output.Files())
             written += file->Size();
-        std::fprintf(stderr, "rozbal: %zu files, %llu bytes -> %s (%llu bytes in %zu file%s)\n",
-                     scan.files.size(), static_cast<unsigned long long>(total),
-                     options.output.string().c_str(), static_cast<unsigned long long>(written),
-                     output.Files().size(), output.Files().size() == 1 ? "" : "s");
+        std::printf("%s, %llu bytes -> %s (%llu bytes in %s)\n", Count(scan.files.size(), "file").c_str(),
+                    static_cast<unsigned long long>(total), options.output.string().c_str(),
+                    static_cast<unsigned long long>(written), Count(output.Files().size(), "file").c_str());
     }
 }

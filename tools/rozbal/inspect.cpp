@@ -174,6 +174,8 @@ void RunList(const ReadOptions& options)
                     DisplayText(piece.record.name).c_str());
         std::fflush(stdout);
     }
+    std::printf("\nunpacking: %s\n", UnpackTime(piece.number).c_str());
+    NoteUnpackTime(piece.number);
 }
 
 void RunVerify(const ReadOptions& options)
@@ -186,12 +188,15 @@ void RunVerify(const ReadOptions& options)
     std::string password;
     InstallerRun run(Run(options, scratch.Path(), !options.password, password));
     const ArchiveTotals& totals = run.Totals();
+    NoteUnpackTime(totals.pieces);
     if (!options.quiet)
         std::printf("%s: OK: %s in %s, %s, %llu bytes stored, %llu installed; %s\n",
                     options.archive.string().c_str(), Count(totals.files, "file").c_str(),
                     Count(totals.pieces, "piece").c_str(), Count(totals.volumes, "volume").c_str(),
                     static_cast<unsigned long long>(totals.stored),
                     static_cast<unsigned long long>(totals.installed), Describe(signature).c_str());
+    if (!options.quiet)
+        std::printf("the installer unpacks it in %s\n", UnpackTime(totals.pieces).c_str());
 }
 
 void RunExtract(const ReadOptions& options)

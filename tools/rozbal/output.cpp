@@ -104,6 +104,7 @@ VolumeSet::VolumeSet(const fs::path& output, const std::vector<unsigned char>& s
 
 void VolumeSet::WritePiece(uint32_t flags, const std::string& name, const unsigned char* data, uint32_t size)
 {
+    pieces_++;
     EntryRecord record{};
     record.flags = flags;
     record.size = size;

@@ -69,6 +69,11 @@ class VolumeSet : public PieceSink {
     {
         return files_;
     }
+    // The pieces written so far.
+    uint64_t Pieces() const
+    {
+        return pieces_;
+    }
 
   private:
     void WriteTrailer();
@@ -76,4 +81,5 @@ class VolumeSet : public PieceSink {
     std::filesystem::path output_;
     uint32_t header_offset_;
     std::vector<std::unique_ptr<OutputFile>> files_;  // [0] the executable, [n] volume n
+    uint64_t pieces_ = 0;
 };

@@ -285,12 +285,14 @@ void RunPack(const PackOptions& options)
         Note("note: " + stale.string() + " is left from an earlier pack; the installer does not read it");
     }
 
+    NoteUnpackTime(output.Pieces());
     if (!options.quiet) {
         uint64_t written = 0;
         for (const auto& file : output.Files())
             written += file->Size();
-        std::printf("%s, %llu bytes -> %s (%llu bytes in %s)\n", Count(scan.files.size(), "file").c_str(),
-                    static_cast<unsigned long long>(total), options.output.string().c_str(),
-                    static_cast<unsigned long long>(written), Count(output.Files().size(), "file").c_str());
+        std::printf("%s, %llu bytes -> %s (%llu bytes in %s); the installer unpacks it in %s\n",
+                    Count(scan.files.size(), "file").c_str(), static_cast<unsigned long long>(total),
+                    options.output.string().c_str(), static_cast<unsigned long long>(written),
+                    Count(output.Files().size(), "file").c_str(), UnpackTime(output.Pieces()).c_str());
     }
 }

@@ -358,7 +358,7 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "full" / "f", "x");
     // Refused names, all named in one run.
     WriteFile(dir_ / "names" / "setup.exe", "MZ");
-    WriteFile(dir_ / "names" / "COM1.log", "x");
+    WriteFile(dir_ / "names" / "..x", "x");
     WriteFile(dir_ / "names" / std::string(48, 'n'), "x");
     WriteFile(dir_ / "names" / (std::string(44, 'c') + ".z"), "x");  // 46 bytes, 50 with .xxx
     WriteFile(dir_ / "names" / "plain.xxx", "x");
@@ -410,7 +410,7 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe short.exe -o X", 2, "short.exe: not a directory"},
         {"pack --stub stub.exe --setup setup.exe names -o X", 2, "3 names cannot be stored:"},
         {"pack --stub stub.exe --setup setup.exe names -o X", 2,
-         "  'COM1.log': unusable as an archive name: a path component is a Windows device name"},
+         "  '..x': unusable as an archive name: it has a '..' component, or one that begins with two dots"},
         {"pack --stub stub.exe --setup setup.exe --compress '*.z' names -o X", 2,
          "  '" + std::string(44, 'c') +
              ".z': unusable as an archive name: it is 50 bytes long, the installer "

@@ -30,8 +30,9 @@ for stub in $ROZBAL_STUBS; do
     sign . SETUP.EXE || fail "$stub: signing"
     signature_ok . SETUP.EXE || { cat SETUP.EXE.verify; fail "$stub: signature"; }
     table=$(($(stat -c %s SETUP.EXE) - unsigned))
-    expect 0 "; signed, certificate table of $table bytes" "$ROZBAL_BUILDER" verify SETUP.EXE
-    expect 0 "signing:  signed, certificate table of $table bytes" "$ROZBAL_BUILDER" list SETUP.EXE
+    expect 0 "; certificate table of $table bytes present, signature not checked" "$ROZBAL_BUILDER" verify SETUP.EXE
+    expect 0 "signing:  certificate table of $table bytes present, signature not checked" "$ROZBAL_BUILDER" \
+        list SETUP.EXE
     rm -rf out
     expect 0 extracted "$ROZBAL_BUILDER" extract SETUP.EXE out
     diff -r tree out || fail "$stub: extracted files differ"
@@ -42,12 +43,14 @@ for stub in $ROZBAL_STUBS; do
     printf '\x5a' | dd of=FLIPPED.EXE bs=1 seek=$((header + 152 + 56 + 10)) conv=notrunc status=none
     ! signature_ok . FLIPPED.EXE || fail "$stub: a flipped archive byte passed"
     grep -q MISMATCH FLIPPED.EXE.verify || { cat FLIPPED.EXE.verify; fail "$stub: no digest mismatch"; }
+    # rozbal reads the table's place only, and claims no more than that.
+    expect 0 "signature not checked (osslsigncode verify or signtool verify" "$ROZBAL_BUILDER" verify FLIPPED.EXE
 
     pack --volume-size 40K
     [ -f SETUP.E02 ] || fail "$stub: no volumes"
     sign . SETUP.EXE || fail "$stub: signing with volumes"
     signature_ok . SETUP.EXE || fail "$stub: signature with volumes"
-    expect 0 "; signed, certificate table of" "$ROZBAL_BUILDER" verify SETUP.EXE
+    expect 0 "; certificate table of" "$ROZBAL_BUILDER" verify SETUP.EXE
 done
 
 # The first stub once more, for what does not depend on it.

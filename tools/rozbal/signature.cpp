@@ -89,7 +89,11 @@ std::string Describe(const Signature& signature)
         return signature.named
                    ? "not signed (the certificate table its PE header names does not end the file)"
                    : "not signed";
-    std::string text = "signed, certificate table of " + std::to_string(signature.table_size) + " bytes";
+    // Only the table's place is read here, not whether its signature
+    // matches the file: that takes a signing tool's verify command.
+    std::string text = "certificate table of " + std::to_string(signature.table_size) +
+                       " bytes present, signature not checked (osslsigncode verify or signtool verify "
+                       "checks it)";
     if (signature.padding == 0)
         return text;
     return text + ", but signed unaligned: " + std::to_string(signature.padding) +

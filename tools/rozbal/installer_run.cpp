@@ -238,15 +238,10 @@ void InstallerRun::CheckTree()
         auto it = seen.find(FoldCase(name));
         return it != seen.end() && it->second.second;
     };
-    // The system takes the program's path from the command line: the whole
-    // of it, or a part before a space.
-    bool found = holds_file(setup_);
-    for (size_t space = setup_.find(' '); !found && space != std::string::npos;
-         space = setup_.find(' ', space + 1))
-        found = holds_file(setup_.substr(0, space));
     if (setup_.empty())
         throw InputError(options_.archive.string() + ": the header names no setup program");
-    if (!found)
+    std::string arguments;
+    if (PickSetupProgram(setup_, holds_file, arguments).empty())
         throw InputError(options_.archive.string() + ": the setup program " + Quoted(setup_) +
                          " is not among the archive's files");
 }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -88,17 +89,41 @@ void SetTextField(char* field, const std::string& utf8, const char* option)
     std::memcpy(field, text.data(), text.size());
 }
 
-const PackFile& FindSetup(const TreeScan& scan, const std::string& setup)
+// The header's setup program field for --setup: the program, a file of the
+// tree by the name the installer gives it (a compressed file decoded), then
+// any arguments, picked as the installer picks them.
+std::string SetupField(const TreeScan& scan, const std::string& setup)
 {
-    std::string wanted = setup;
-    for (char& c : wanted)
-        if (c == '\\')
-            c = '/';
-    wanted = fs::path(wanted).lexically_normal().generic_string();
+    std::string field;
+    if (!Utf8ToCp1250(setup, field))
+        throw UsageError("--setup " + setup + ": the text cannot be written in code page 1250");
+    auto backslashed = [](std::string name) {
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return name;
+    };
+    if (field.size() > TEXT_FIELD_SIZE - 1)
+        throw UsageError(
+            "--setup " + setup + ": " + std::to_string(field.size()) +
+            " bytes in code page 1250 with its arguments, the installer's field holds at most 47");
+    std::map<std::string, const PackFile*> installed;  // by FoldCase'd name
     for (const PackFile& file : scan.files)
-        if (file.relative == wanted)
-            return file;
-    throw UsageError("--setup " + setup + ": no such file in the tree");
+        installed.emplace(FoldCase(file.compressed ? PlainName(file.archive_name) : file.archive_name),
+                          &file);
+    std::string arguments;
+    std::string program = PickSetupProgram(
+        field, [&](const std::string& name) { return installed.count(FoldCase(backslashed(name))) != 0; },
+        arguments);
+    if (program.empty())
+        throw UsageError("--setup " + setup + ": no such file in the tree" +
+                         (field.find_first_of(" \t") != std::string::npos
+                              ? " (the program is the first part, up to a blank, that names a file)"
+                              : ""));
+    // The program with the installer's separators; the arguments as given.
+    field = backslashed(program) + arguments;
+    std::string why = CheckSetupField(field);
+    if (!why.empty())
+        throw UsageError("--setup " + setup + ": " + why);
+    return field;
 }
 
 ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
@@ -108,10 +133,7 @@ ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
     ArchiveHeader header{};
     header.file_count = static_cast<uint32_t>(scan.files.size());
     header.close_when_done = options.stay ? 0 : 1;
-    std::string setup = FindSetup(scan, options.setup).archive_name;
-    std::string why = CheckSetupField(setup);
-    if (!why.empty())
-        throw UsageError("--setup " + options.setup + ": " + why);
+    std::string setup = SetupField(scan, options.setup);
     std::memcpy(header.setup_program, setup.data(), setup.size());
     SetTextField(header.title, options.title, "--title");
     SetTextField(header.password, options.password, "--password");

@@ -5,7 +5,8 @@
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
 # hold as the native one does. In a console it draws its bar and stops on
-# Ctrl-C, as the native one does. Beside its stub it needs no --stub.
+# Ctrl-C, in pack, verify and extract, as the native one does, which also
+# blames the machine, not the archive, for a write the system refuses. Beside its stub it needs no --stub.
 # Nothing from an archive can run.
 # Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
 # rozbal.exe) and ROZBAL_STUB.
@@ -103,6 +104,42 @@ for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     [ $status -eq "${run##*:}" ] || fail "$builder ended $status after Ctrl-C"
     [ "$(ls)" = "$before" ] || fail "$builder left $(ls | grep -vxF "$before")"
 done
+
+# verify and extract stop on Ctrl-C as pack does: once the bar shows, ^C
+# ends them with nothing left of the run, the native verify's scratch
+# directory (in tmp) included.
+"$ROZBAL_BUILDER" pack -q --compress-all --level 1 --stub stub.exe --setup setup.exe big -o BIG.EXE ||
+    fail "pack BIG.EXE"
+mkdir tmp
+before=$(ls)
+for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
+    builder=${run%:*}
+    for command in "verify BIG.EXE" "extract BIG.EXE Rozbaleno"; do
+        TMPDIR=$work/tmp interrupt_in_console "$builder" $command
+        status=$?
+        grep -qF '[#' console.txt || fail "$builder $command drew no bar: $(cat -v console.txt)"
+        grep -qF 'interrupted' console.txt || fail "$builder $command: $(cat -v console.txt)"
+        [ $status -eq "${run##*:}" ] || fail "$builder $command ended $status after Ctrl-C"
+        [ "$(ls)" = "$before" ] || fail "$builder $command left $(ls | grep -vxF "$before")"
+        [ -z "$(ls -A tmp)" ] || fail "$builder $command left $(ls -A tmp) in its temporary directory"
+    done
+done
+
+# The machine's faults are not the archive's: no temporary directory, or a
+# write the system refuses (a file size limit stands in for a full disk),
+# end with 3 and the system's error, and leave nothing.
+expect 3 "no temporary directory (TMPDIR): No such file or directory" \
+    env TMPDIR="$work/missing" "$ROZBAL_BUILDER" verify BIG.EXE
+(
+    ulimit -f 1000
+    trap '' XFSZ
+    export TMPDIR=$work/tmp
+    expect 3 "cannot write in $work/tmp/rozbal-verify-" "$ROZBAL_BUILDER" verify BIG.EXE
+    grep -qF ": File too large" out.txt || fail "verify: $(cat out.txt)"
+    expect 3 "cannot write in Rozbaleno: File too large" "$ROZBAL_BUILDER" extract BIG.EXE Rozbaleno
+) || exit 1
+[ -z "$(ls -A tmp)" ] || fail "a failed verify left $(ls -A tmp)"
+[ ! -e Rozbaleno ] || fail "a failed extract left Rozbaleno"
 
 # Unpacked on its own with its stub beside it, it needs no --stub.
 mkdir tool

@@ -52,6 +52,8 @@ void SendCommand(WindowRef, int command, intptr_t argument)
         g_headless.run.file_count = (uint32_t)argument;
     } else if (command == CMD_SHOW_FILE) {
         g_headless.run.shown.push_back((const char*)argument);
+        if (g_headless.options.on_piece)
+            g_headless.options.on_piece((const char*)argument);
         if (InterruptGuard::Pending()) {
             g_headless.run.interrupted = true;
             g_cancel = 1;  // the worker stops after this piece and starts nothing

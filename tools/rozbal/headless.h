@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -16,6 +17,8 @@ struct HeadlessOptions {
     // decline_password is set, a declined prompt.
     const char* password = nullptr;
     bool decline_password = false;
+    // Called as the worker shows each piece, with its name.
+    std::function<void(const char*)> on_piece;
 };
 
 struct HeadlessRun {

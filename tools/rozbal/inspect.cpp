@@ -85,6 +85,7 @@ RunOptions Run(const ReadOptions& options, const fs::path& temp_dir, bool skip_p
     run.temp_dir = temp_dir;
     run.password = options.password ? password.c_str() : nullptr;
     run.skip_password = skip_password;
+    run.progress = !options.quiet;
     return run;
 }
 

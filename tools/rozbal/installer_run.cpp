@@ -5,6 +5,7 @@
 #include "extract/worker.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
+#include "tools/rozbal/progress.h"
 #include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
@@ -67,10 +68,21 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     HeadlessOptions headless;
     headless.password = options.password;
     headless.decline_password = !options.skip_password;
+    uint64_t total = 0;
+    for (uint32_t size : piece_sizes_)
+        total += size;
+    Progress progress(options.progress, total, piece_sizes_.size(), "pieces");
+    size_t shown = 0;
+    headless.on_piece = [&](const char*) {
+        progress.Advance(shown < piece_sizes_.size() ? piece_sizes_[shown] : 0, true);
+        shown++;
+    };
     std::string archive = WorkerPath(fs::absolute(options.archive));
     std::string temp = WorkerPath(fs::absolute(options.temp_dir));
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
+    if (!run.message)
+        progress.Finish();
     // Without the worker's trailing separator, so that the paths below it
     // are relative to it lexically, without a look at the disk per file.
     extracted_ = FromWorkerPath(g_extract_dir).parent_path();
@@ -98,14 +110,16 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
 // Before anything is written: the pieces' data all land in the temporary
 // directory, so a disk with less room fails the run for the machine's sake.
 // An archive the reader cannot walk is left to the worker's verdict.
-void InstallerRun::CheckRoom() const
+void InstallerRun::CheckRoom()
 {
     uint64_t needed = 0;
     try {
         ArchiveReader reader(options_.archive);
         Piece piece;
-        while (reader.Next(piece))
+        while (reader.Next(piece)) {
             needed += piece.record.size;
+            piece_sizes_.push_back(piece.record.size);
+        }
     } catch (const InputError&) {
         return;
     }

@@ -9,12 +9,14 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 struct RunOptions {
     std::filesystem::path archive;
     std::filesystem::path temp_dir;  // the worker's temporary directory; must exist
     const char* password = nullptr;  // typed at the prompt; null: see skip_password
     bool skip_password = false;      // answer with the archive's own password
+    bool progress = false;           // draw the progress bar (on a terminal only)
 };
 
 // What the archive holds beside the worker's verdict, for the summary.
@@ -58,7 +60,7 @@ class InstallerRun {
     }
 
   private:
-    void CheckRoom() const;
+    void CheckRoom();
     std::string Explain(const HeadlessRun& run) const;
     void CheckTree();
     void CheckArchive();
@@ -67,4 +69,5 @@ class InstallerRun {
     std::filesystem::path extracted_;
     ArchiveTotals totals_;
     std::string setup_;
+    std::vector<uint32_t> piece_sizes_;  // data bytes of each piece, for the progress bar
 };

@@ -1,5 +1,7 @@
 #include "bench/support/bench_tree.h"
 
+#include "tests/support/archive_writer.h"
+
 #include <sys/wait.h>
 
 #include <stdlib.h>
@@ -153,6 +155,6 @@ BenchInput MakeInput(int argc, char** argv)
                  input.tree.c_str());
     input.bytes = MakeTree(input.tree, megabytes);
     input.stub = input.work / "stub.exe";
-    std::ofstream(input.stub) << std::string(1000, 'M');
+    std::ofstream(input.stub, std::ios::binary) << WindowsProgram(1000);
     return input;
 }

@@ -32,7 +32,7 @@ class Cli : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        WriteFile(stub_, std::string(1000, 'M'));
+        WriteFile(stub_, WindowsProgram(1000));
     }
 
     // Runs rozbal with `args` (already quoted as needed) in the scratch
@@ -196,7 +196,7 @@ TEST_F(Cli, LayoutFollowsTheFormat)
     MakeTree({{"setup.exe", "MZ"}});
     Pack("--setup setup.exe --title Titul --password Heslo --stay");
     std::string exe = ReadFile(dir_ / "SETUP.EXE");
-    EXPECT_EQ(exe.substr(0, 1000), std::string(1000, 'M'));
+    EXPECT_EQ(exe.substr(0, 1000), ReadFile(stub_));
     ArchiveHeader header;
     EXPECT_EQ(Pieces(exe, header), std::vector<std::string>{"9 2 setup.exe"});
     EXPECT_EQ(ReadLe32(reinterpret_cast<const unsigned char*>(exe.data()) + exe.size() - 4), 1000u);
@@ -282,7 +282,7 @@ TEST_F(Cli, ExecutableEndsOnAMultipleOf8)
         {1001, "10000", 1001 + 152 + 9999},  // 1153 + 9999 = 11152
     };
     for (const Case& c : cases) {
-        WriteFile(stub_, std::string(c.stub, 'M'));
+        WriteFile(stub_, WindowsProgram(c.stub));
         std::string volume = *c.volume_size ? std::string("--volume-size ") + c.volume_size + " " : "";
         Pack(volume + "--setup setup.exe");
         EXPECT_EQ(fs::file_size(dir_ / "SETUP.EXE"), c.size) << c.stub << " " << c.volume_size;
@@ -372,6 +372,8 @@ TEST_F(Cli, FailuresExplainThemselves)
     WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
     ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
+    WriteFile(dir_ / "CONSOLE.EXE", WindowsProgram(1000, 0x14C, 3));
+    WriteFile(dir_ / "ARM.EXE", WindowsProgram(1000, 0x1C4));
     WriteFile(dir_ / "OUTSIDE.EXE", Installer(Header(1, 1, "..\\x", "t"), Piece(9, "x", "x")));
 
     const CommandCase cases[] = {
@@ -429,6 +431,11 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack --stub stub.exe --setup setup.exe many -o X", 2, "53 names cannot be stored:"},
         {"pack --stub stub.exe --setup setup.exe many -o X", 2, "  and 3 more"},
         {"pack --stub nostub.exe --setup setup.exe ok -o X", 2, "stub nostub.exe: no such file"},
+        {"pack --stub short.exe --setup setup.exe ok -o X", 2, "the stub short.exe is not a Windows program"},
+        {"pack --stub CONSOLE.EXE --setup setup.exe ok -o X", 2, "CONSOLE.EXE is not a Windows GUI program"},
+        {"pack --stub ARM.EXE --setup setup.exe ok -o X", 2, "ARM.EXE is not built for i386 or AMD64"},
+        {"pack --stub GOOD.EXE --setup setup.exe ok -o X", 2,
+         "GOOD.EXE has 216 bytes after its last section (an installer already?)"},
         {"pack --stub stub.exe --setup nnn long -o X", 2, "the installer takes at most 47"},
         {"pack --stub stub.exe --setup setup.exe nodir -o X", 2,
          "directory 'x' holds subdirectories but no file"},

@@ -73,14 +73,14 @@ grep -qF $'\r[' bar.txt bar-err.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 
 # In a console, which wine's console host serves on a pseudo-terminal, the
-# bar is drawn, and Ctrl-C once it shows ends the pack with nothing written;
+# bar is drawn, and Ctrl-C once it shows progress ends the pack with nothing written;
 # the native builder likewise, ended by the signal. The builder replaces
 # script's shell, which would otherwise take the terminal's SIGINT too and
 # die of it (dash does). console.txt gets what the terminal showed, without
 # the console host's cursor sequences.
 interrupt_in_console() {
     rm -f console.txt
-    { until grep -qs '%' console.txt; do sleep 0.1; done
+    { until grep -qsF '#' console.txt; do sleep 0.1; done
       printf '\003'
       until grep -qs 'Script done' console.txt; do sleep 0.1; done; } |
         timeout 120 script -qfec "exec $*" console.txt >/dev/null

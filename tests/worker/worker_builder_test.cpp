@@ -25,7 +25,7 @@ protected:
         WriteFile(tree_ + "/readme.txt", "read me");
         WriteFile(tree_ + "/sub/data.bin", std::string(20000, 'd') + "end");
         fs::copy_file(RECORD_SETUP_PATH, tree_ + "/setup");
-        WriteFile(out_ + "/stub", "MZ a stand-in for the stub");
+        WriteFile(out_ + "/stub", WindowsProgram(1000));
     }
 
     // Packs the tree into the archive file with options; false when the

@@ -6,6 +6,7 @@
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/output.h"
 #include "tools/rozbal/parallel_encoder.h"
+#include "tools/rozbal/pe.h"
 #include "tools/rozbal/progress.h"
 #include "tools/rozbal/signature.h"
 #include "tools/rozbal/system.h"
@@ -152,6 +153,19 @@ std::vector<unsigned char> ReadStub(const fs::path& path)
     if (!error && size > kLargestExecutable)
         throw InputError("the stub " + path.string() +
                          " is too large: the installer reads files of up to 2 GiB");
+    // The stub is a Windows GUI program for a machine the installer runs
+    // on, and ends with its last section: anything after it (an archive, a
+    // debug table) would lie between the program and the new archive.
+    PeHeaders pe;
+    if (!ReadPeHeaders(path, pe))
+        throw InputError("the stub " + path.string() + " is not a Windows program (it has no PE headers)");
+    if (pe.machine != PE_MACHINE_I386 && pe.machine != PE_MACHINE_AMD64)
+        throw InputError("the stub " + path.string() + " is not built for i386 or AMD64");
+    if (pe.subsystem != PE_SUBSYSTEM_GUI)
+        throw InputError("the stub " + path.string() + " is not a Windows GUI program");
+    if (!error && pe.image_end < size)
+        throw InputError("the stub " + path.string() + " has " + std::to_string(size - pe.image_end) +
+                         " bytes after its last section (an installer already?): pack with the bare stub");
     std::vector<unsigned char> stub(error ? 0 : size);
     std::ifstream in(path, std::ios::binary);
     if (error || !in.read(reinterpret_cast<char*>(stub.data()), static_cast<std::streamsize>(stub.size())))

@@ -104,7 +104,7 @@ static uint64_t MakeTree(const fs::path& root, uint64_t megabytes)
     Random random{0x9E3779B97F4A7C15ull};
     uint64_t total = 0, target = megabytes << 20;
     fs::create_directories(root / "small");
-    std::ofstream(root / "setup.exe") << "MZ";
+    std::ofstream(root / "setup.exe", std::ios::binary) << WindowsProgram(1000);
     for (unsigned i = 0; total < target; i++) {
         fs::path path;
         std::string data;

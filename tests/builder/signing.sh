@@ -14,13 +14,13 @@ set -u
 
 make_certificate .
 mkdir -p tree/docs
-printf 'MZ' >tree/setup.exe
+printf 'MZ' >tree/setup.cmd
 head -c 100000 /dev/urandom >tree/data.bin
 seq 1 20000 >tree/docs/readme.txt
 
 for stub in $ROZBAL_STUBS; do
     pack() {
-        "$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.exe --compress '*.txt' "$@" tree -o SETUP.EXE ||
+        "$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.cmd --compress '*.txt' "$@" tree -o SETUP.EXE ||
             fail "pack $*"
     }
     rm -f SETUP.E*
@@ -58,10 +58,10 @@ stub=${ROZBAL_STUBS%% *}
 rm -f SETUP.E*
 # A writer without alignment leaves nothing to strip when its output
 # happens to end on a multiple of 8; one more byte changes that.
-"$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.exe tree -o SETUP.EXE
+"$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.cmd tree -o SETUP.EXE
 if ! strip_padding "$ROZBAL_BUILDER" SETUP.EXE OLD.EXE; then
-    printf 'Z' >>tree/setup.exe
-    "$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.exe tree -o SETUP.EXE
+    printf 'Z' >>tree/setup.cmd
+    "$ROZBAL_BUILDER" pack -q --stub "$stub" --setup setup.cmd tree -o SETUP.EXE
     strip_padding "$ROZBAL_BUILDER" SETUP.EXE OLD.EXE || fail "nothing to strip"
 fi
 expect 0 "; not signed" "$ROZBAL_BUILDER" verify OLD.EXE
@@ -73,6 +73,6 @@ grep -qF "pack it again with this rozbal" out.txt || fail "no remedy named"
 cp "$stub" signed-stub.exe
 sign . signed-stub.exe || fail "signing the stub"
 expect 2 "is signed: pack with an unsigned stub and sign the finished installer instead" \
-    "$ROZBAL_BUILDER" pack --stub signed-stub.exe --setup setup.exe tree -o NEW.EXE
+    "$ROZBAL_BUILDER" pack --stub signed-stub.exe --setup setup.cmd tree -o NEW.EXE
 [ ! -e NEW.EXE ] || fail "packed around a signed stub"
 echo "signing: OK"

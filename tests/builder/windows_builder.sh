@@ -27,12 +27,12 @@ x86_64-w64-mingw32-objdump -d "$exe_path" | grep -E 'call.*<_Z(8SysSleepj|15SysS
 
 tree=Přílohy
 mkdir -p "$tree/Dokumenty/Účetnictví" "$tree/Obrázky"
-printf 'MZ' >"$tree/setup.exe"
+printf 'MZ' >"$tree/setup.cmd"
 head -c 150000 /dev/urandom >"$tree/Obrázky/fotka.bin"
 seq 1 40000 >"$tree/Dokumenty/čtěte mě.txt"
 seq 1 3000 >"$tree/Dokumenty/Účetnictví/žluťoučký kůň.txt"
 cp "$ROZBAL_STUB" stub.exe
-options=(--stub stub.exe --setup setup.exe --title "Přílohy 2026" --password Heslo --compress '*.txt'
+options=(--stub stub.exe --setup setup.cmd --title "Přílohy 2026" --password Heslo --compress '*.txt'
          --volume-size 64K)
 
 "$ROZBAL_BUILDER" pack -q "${options[@]}" "$tree" -o LINUX.EXE || fail "native pack"
@@ -55,20 +55,20 @@ diff -r "$tree" Rozbaleno || fail "extracted tree differs"
 # A directory name outside code page 1250 reaches it intact through the
 # wide command line; a file name like that is refused, naming the file.
 mkdir -p Ωmega/data
-printf 'MZ' >Ωmega/setup.exe
+printf 'MZ' >Ωmega/setup.cmd
 printf 'x' >Ωmega/data/a.txt
-exe pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
-"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
+exe pack -q --stub stub.exe --setup setup.cmd Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
+"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.cmd Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
 cmp OMEGA.EXE OMEGA2.EXE || fail "Ωmega packs differ"
 printf 'x' >"Ωmega/data/Ωx.txt"
 expect 2 "'data/Ωx.txt': the name cannot be written in code page 1250" \
-    exe pack -q --stub stub.exe --setup setup.exe Ωmega -o X.EXE
+    exe pack -q --stub stub.exe --setup setup.cmd Ωmega -o X.EXE
 expect 1 "--title: the text cannot be written in code page 1250" \
-    exe pack -q --stub stub.exe --setup setup.exe --title Ω "$tree" -o X.EXE
+    exe pack -q --stub stub.exe --setup setup.cmd --title Ω "$tree" -o X.EXE
 [ ! -e X.EXE ] || fail "a failed pack left X.EXE"
 
 # Not a console: no progress bar, only the summary, on stdout.
-exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE >bar.txt 2>bar-err.txt || fail "pack without -q"
+exe pack --stub stub.exe --setup setup.cmd "$tree" -o BAR.EXE >bar.txt 2>bar-err.txt || fail "pack without -q"
 grep -qF $'\r[' bar.txt bar-err.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 
@@ -89,7 +89,7 @@ interrupt_in_console() {
     return $status
 }
 mkdir big
-printf 'MZ' >big/setup.exe
+printf 'MZ' >big/setup.cmd
 seq 1 10000000 >big/numbers.txt
 touch console.txt
 before=$(ls)
@@ -97,7 +97,7 @@ before=$(ls)
 # on the low byte; Linux by the signal.
 for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     builder=${run%:*}
-    interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.exe big -o BIG.EXE
+    interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.cmd big -o BIG.EXE
     status=$?
     grep -qF '[#' console.txt || fail "$builder drew no bar: $(cat -v console.txt)"
     grep -qF 'interrupted; nothing was written' console.txt || fail "$builder: $(cat -v console.txt)"
@@ -108,13 +108,17 @@ done
 # verify and extract stop on Ctrl-C as pack does: once the bar shows, ^C
 # ends them with nothing left of the run, the native verify's scratch
 # directory (in tmp) included.
-"$ROZBAL_BUILDER" pack -q --compress-all --level 1 --stub stub.exe --setup setup.exe big -o BIG.EXE ||
+# Many small pieces make a run long enough to interrupt.
+"$ROZBAL_BUILDER" pack -q --compress-all --level 1 --stub stub.exe --setup setup.cmd big -o BIG.EXE ||
     fail "pack BIG.EXE"
-mkdir tmp
+mkdir many tmp
+printf 'MZ' >many/setup.cmd
+(cd many && seq 1 300000 | split -l 10 -a 5 - part)
+"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.cmd many -o MANY.EXE 2>/dev/null || fail "pack MANY.EXE"
 before=$(ls)
 for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     builder=${run%:*}
-    for command in "verify BIG.EXE" "extract BIG.EXE Rozbaleno"; do
+    for command in "verify MANY.EXE" "extract MANY.EXE Rozbaleno"; do
         TMPDIR=$work/tmp interrupt_in_console "$builder" $command
         status=$?
         grep -qF '[#' console.txt || fail "$builder $command drew no bar: $(cat -v console.txt)"
@@ -145,7 +149,7 @@ expect 3 "no temporary directory (TMPDIR): No such file or directory" \
 mkdir tool
 cp "$exe_path" tool/rozbal.exe
 cp stub.exe tool/rozbal-stub.exe
-${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.exe "$tree" -o BESIDE.EXE || fail "pack without --stub"
+${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.cmd "$tree" -o BESIDE.EXE || fail "pack without --stub"
 expect 0 "BESIDE.EXE: OK" exe verify --password Heslo BESIDE.EXE
 
 echo "rozbal.exe: same bytes as rozbal; list, verify, extract, names and paths pass"

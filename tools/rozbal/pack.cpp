@@ -1,6 +1,7 @@
 #include "tools/rozbal/pack.h"
 
 #include "archive/format.h"
+#include "archive/path.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/layout.h"
 #include "tools/rozbal/names.h"
@@ -119,6 +120,15 @@ std::string SetupField(const TreeScan& scan, const std::string& setup)
                          (field.find_first_of(" \t") != std::string::npos
                               ? " (the program is the first part, up to a blank, that names a file)"
                               : ""));
+    // Windows starts a program or a batch file; anything else would fail
+    // only after the user waited for the whole unpacking.
+    const PackFile& file = *installed.at(FoldCase(backslashed(program)));
+    std::string extension = program.substr(program.size() - std::min<size_t>(program.size(), 4));
+    PeHeaders pe;
+    if (!EqualNoCase(extension.c_str(), ".bat") && !EqualNoCase(extension.c_str(), ".cmd") &&
+        !ReadPeHeaders(file.source, pe))
+        throw UsageError("--setup " + setup + ": Windows cannot start '" + file.relative +
+                         "': it is neither a program (it has no PE headers) nor a .bat or .cmd file");
     // The program with the installer's separators; the arguments as given.
     field = backslashed(program) + arguments;
     std::string why = CheckSetupField(field);

@@ -80,7 +80,7 @@ grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 # the console host's cursor sequences.
 interrupt_in_console() {
     rm -f console.txt
-    { until grep -qsF '#' console.txt; do sleep 0.1; done
+    { until grep -qsF -e '#' -e 'Script done' console.txt; do sleep 0.1; done
       printf '\003'
       until grep -qs 'Script done' console.txt; do sleep 0.1; done; } |
         timeout 120 script -qfec "exec $*" console.txt >/dev/null
@@ -106,8 +106,8 @@ for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
 done
 
 # verify and extract stop on Ctrl-C as pack does: once the bar shows, ^C
-# ends them with nothing left of the run, the native verify's scratch
-# directory (in tmp) included.
+# ends them with nothing left of the run, verify's scratch directory
+# included.
 # Many small pieces make a run long enough to interrupt.
 "$ROZBAL_BUILDER" pack -q --compress-all --level 1 --stub stub.exe --setup setup.cmd big -o BIG.EXE ||
     fail "pack BIG.EXE"
@@ -116,16 +116,20 @@ printf 'MZ' >many/setup.cmd
 (cd many && seq 1 300000 | split -l 10 -a 5 - part)
 "$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.cmd many -o MANY.EXE 2>/dev/null || fail "pack MANY.EXE"
 before=$(ls)
+prefix=$(sed -n 's/.*WINEPREFIX=\([^ ]*\).*/\1/p' <<<"$ROZBAL_EXE")
+[ -d "$prefix/drive_c/users" ] || fail "no Wine prefix in ROZBAL_EXE"
 for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     builder=${run%:*}
-    for command in "verify MANY.EXE" "extract MANY.EXE Rozbaleno"; do
+    for command in "verify MANY.EXE" "extract MANY.EXE Unpacked"; do
         TMPDIR=$work/tmp interrupt_in_console "$builder" $command
         status=$?
         grep -qF '[#' console.txt || fail "$builder $command drew no bar: $(cat -v console.txt)"
         grep -qF 'interrupted' console.txt || fail "$builder $command: $(cat -v console.txt)"
         [ $status -eq "${run##*:}" ] || fail "$builder $command ended $status after Ctrl-C"
         [ "$(ls)" = "$before" ] || fail "$builder $command left $(ls | grep -vxF "$before")"
-        [ -z "$(ls -A tmp)" ] || fail "$builder $command left $(ls -A tmp) in its temporary directory"
+        # TMPDIR is the native builder's; rozbal.exe's %TMP% lies in the prefix.
+        left=$(find tmp "$prefix/drive_c/users" -name 'rozbal-verify-*')
+        [ -z "$left" ] || fail "$builder $command left $left"
     done
 done
 
@@ -140,10 +144,10 @@ expect 3 "no temporary directory (TMPDIR): No such file or directory" \
     export TMPDIR=$work/tmp
     expect 3 "cannot write in $work/tmp/rozbal-verify-" "$ROZBAL_BUILDER" verify BIG.EXE
     grep -qF ": File too large" out.txt || fail "verify: $(cat out.txt)"
-    expect 3 "cannot write in Rozbaleno: File too large" "$ROZBAL_BUILDER" extract BIG.EXE Rozbaleno
+    expect 3 "cannot write in Full: File too large" "$ROZBAL_BUILDER" extract BIG.EXE Full
 ) || exit 1
-[ -z "$(ls -A tmp)" ] || fail "a failed verify left $(ls -A tmp)"
-[ ! -e Rozbaleno ] || fail "a failed extract left Rozbaleno"
+[ -z "$(find tmp -name 'rozbal-verify-*')" ] || fail "a failed verify left $(ls -A tmp)"
+[ ! -e Full ] || fail "a failed extract left Full"
 
 # Unpacked on its own with its stub beside it, it needs no --stub.
 mkdir tool

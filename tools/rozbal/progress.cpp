@@ -63,7 +63,7 @@ void Progress::Draw()
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     double rate = seconds > 0 ? bytes_ / 1e6 / seconds : 0;
     std::fprintf(stderr, "\r[%s] %3d%%  %.1f/%.1f MB  %zu/%zu %s  %.1f MB/s ", bar,
-                 static_cast<int>(fraction * 100), bytes_ / 1e6, total_bytes_ / 1e6, files_, total_files_, unit_,
-                 rate);
+                 static_cast<int>(fraction * 100), bytes_ / 1e6, total_bytes_ / 1e6, files_, total_files_,
+                 unit_, rate);
     std::fflush(stderr);
 }

@@ -11,6 +11,7 @@
 #include "archive/block_decoder.h"
 #include "archive/container.h"
 #include "archive/entry_name.h"
+#include "archive/setup_program.h"
 #include "extract/helpers.h"
 #include "extract/commands.h"
 
@@ -184,18 +185,6 @@ static int CheckPassword(void)
     return EqualNoCase(typed, g_run.header.password) ? 1 : Fail(IDS_BAD_PASSWORD);
 }
 
-// Non-zero when the setup program field's first part, up to its first
-// blank, passes the name rule. Every part that Launch may take as the
-// program begins with it; Launch checks the one it takes in full.
-static int SetupProgramStaysInside(void)
-{
-    char first[TEXT_FIELD_SIZE];
-    size_t length = strcspn(g_run.header.setup_program, " \t");
-    memcpy(first, g_run.header.setup_program, length);
-    first[length] = 0;
-    return IsSafeEntryName(first);
-}
-
 // Prepares the run: buffer, extraction directory, archive header, window
 // title and total, password.
 static int Start(void)
@@ -209,7 +198,7 @@ static int Start(void)
     SendCommand(g_run.progress, CMD_SET_TOTAL, (intptr_t)g_run.header.file_count);
     // A file that is no archive (a stub with nothing appended reads its own
     // headers) fails here, before its bytes become the window's title.
-    if (!SetupProgramStaysInside())
+    if (!SetupFieldStaysInside(g_run.header.setup_program))
         return Fail(IDS_ERROR);
     SendCommand(g_run.progress, CMD_SET_TITLE, (intptr_t)g_run.header.title);
     return CheckPassword();
@@ -325,28 +314,24 @@ static int Finish(void)
     return 1;
 }
 
+// FindSetupProgram's test: whether part is a file in the extraction
+// directory; its full path is left in g_run.program.
+static int ProgramIsFile(const char* part, void*)
+{
+    if (!JoinPath(g_run.program, g_run.directory, part))
+        return 0;
+    SysFile file = SysOpenFile(g_run.program, SYS_OPEN_READ);
+    SysClose(file);
+    return file != SYS_NO_FILE;
+}
+
 // Picks the setup program out of the command line as a search of it would,
-// but only inside the extraction directory: the first part of the field that
-// ends before a blank, or else the whole field, that passes the name rule
-// and is a file. Its full path goes to g_run.program.
+// but only inside the extraction directory (FindSetupProgram). Its full path
+// goes to g_run.program.
 static int FindProgram(void)
 {
-    const char* field = g_run.command_line + strlen(g_run.directory);
     char part[TEXT_FIELD_SIZE];
-    for (size_t end = 0;; end++) {
-        if (field[end] == 0 || field[end] == ' ' || field[end] == '\t') {
-            memcpy(part, field, end);
-            part[end] = 0;
-            if (IsSafeEntryName(part) && JoinPath(g_run.program, g_run.directory, part)) {
-                SysFile file = SysOpenFile(g_run.program, SYS_OPEN_READ);
-                SysClose(file);
-                if (file != SYS_NO_FILE)
-                    return 1;
-            }
-        }
-        if (field[end] == 0)
-            return 0;
-    }
+    return FindSetupProgram(g_run.command_line + strlen(g_run.directory), ProgramIsFile, 0, part) != 0;
 }
 
 // Gives back the busy count, hides the window and, unless the user

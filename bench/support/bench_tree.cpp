@@ -1,5 +1,7 @@
 #include "bench/support/bench_tree.h"
 
+#include "tests/support/archive_writer.h"
+
 #include <sys/wait.h>
 
 #include <stdlib.h>
@@ -102,7 +104,7 @@ static uint64_t MakeTree(const fs::path& root, uint64_t megabytes)
     Random random{0x9E3779B97F4A7C15ull};
     uint64_t total = 0, target = megabytes << 20;
     fs::create_directories(root / "small");
-    std::ofstream(root / "setup.exe") << "MZ";
+    std::ofstream(root / "setup.exe", std::ios::binary) << WindowsProgram(1000);
     for (unsigned i = 0; total < target; i++) {
         fs::path path;
         std::string data;
@@ -153,6 +155,6 @@ BenchInput MakeInput(int argc, char** argv)
                  input.tree.c_str());
     input.bytes = MakeTree(input.tree, megabytes);
     input.stub = input.work / "stub.exe";
-    std::ofstream(input.stub) << std::string(1000, 'M');
+    std::ofstream(input.stub, std::ios::binary) << WindowsProgram(1000);
     return input;
 }

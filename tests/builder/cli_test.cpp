@@ -26,14 +26,14 @@ struct Result {
 struct CommandCase {
     std::string args;
     int code;
-    const char* message;
+    std::string message;
 };
 
 class Cli : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        WriteFile(stub_, std::string(1000, 'M'));
+        WriteFile(stub_, WindowsProgram(1000));
     }
 
     // Runs rozbal with `args` (already quoted as needed) in the scratch
@@ -117,14 +117,14 @@ TEST_F(Cli, RoundTrips)
         std::map<std::string, std::string> files;
         std::string args;
     } cases[] = {
-        {"single file", {{"setup.exe", "MZ program"}}, ""},
-        {"empty files", {{"setup.exe", ""}, {"a", ""}, {"d/b", ""}}, ""},
+        {"single file", {{"setup.cmd", "MZ program"}}, ""},
+        {"empty files", {{"setup.cmd", ""}, {"a", ""}, {"d/b", ""}}, ""},
         {"piece limits",
-         {{"setup.exe", "x"}, {"exact", MakeData(3000000, false)}, {"over", MakeData(3000001, true)}},
+         {{"setup.cmd", "x"}, {"exact", MakeData(3000000, false)}, {"over", MakeData(3000001, true)}},
          ""},
-        {"nested", {{"setup.exe", "x"}, {"a/x", "1"}, {"a/b/y", "2"}, {"a/b/c/z", "3"}, {"a/b2/w", "4"}}, ""},
+        {"nested", {{"setup.cmd", "x"}, {"a/x", "1"}, {"a/b/y", "2"}, {"a/b/c/z", "3"}, {"a/b2/w", "4"}}, ""},
         {"block files",
-         {{"setup.exe", "MZ"},
+         {{"setup.cmd", "MZ"},
           {"text", MakeData(100000, false)},
           {"noise", MakeData(70000, true)},
           {"empty", ""},
@@ -132,25 +132,26 @@ TEST_F(Cli, RoundTrips)
           {"d/noise32000", MakeData(32000, true)}},
          "--compress-all"},
         {"volumes",
-         {{"setup.exe", "MZ"}, {"big", MakeData(300000, true)}, {"small.txt", MakeData(5000, false)}},
+         {{"setup.cmd", "MZ"}, {"big", MakeData(300000, true)}, {"small.txt", MakeData(5000, false)}},
          "--volume-size 64K --compress '*.txt'"},
         {"czech names",
-         {{"setup.exe", "MZ"},
+         {{"setup.cmd", "MZ"},
           {"příliš žluťoučký.txt", MakeData(40000, false)},
           {"ďábelské ódy/kůň.txt", "úpěl"}},
          "--compress '*.txt' --title 'Žluťoučký kůň'"},
+        {"smallest volumes", {{"setup.cmd", "MZ"}, {"a", MakeData(3000, true)}}, "--volume-size 67"},
         {"fastest level",
-         {{"setup.exe", "MZ"}, {"text", MakeData(100000, false)}, {"noise", MakeData(40000, true)}},
+         {{"setup.cmd", "MZ"}, {"text", MakeData(100000, false)}, {"noise", MakeData(40000, true)}},
          "--compress-all --level 1"},
         {"smallest level",
-         {{"setup.exe", "MZ"}, {"text", MakeData(100000, false)}, {"noise", MakeData(40000, true)}},
+         {{"setup.cmd", "MZ"}, {"text", MakeData(100000, false)}, {"noise", MakeData(40000, true)}},
          "--compress-all --level=12"},
     };
     for (const Case& c : cases) {
         fs::remove_all(dir_ / "tree");
         fs::remove_all(dir_ / "out");
         MakeTree(c.files);
-        Pack("--setup setup.exe " + c.args);
+        Pack("--setup setup.cmd " + c.args);
         Result verify = Run("verify SETUP.EXE");
         EXPECT_EQ(verify.code, 0) << c.what << ": " << verify.err;
         Result extract = Run("extract -q SETUP.EXE out");
@@ -163,33 +164,42 @@ TEST_F(Cli, RoundTrips)
 // without it takes the archive's own, extract without it is refused.
 TEST_F(Cli, PasswordAtVerifyAndExtract)
 {
-    MakeTree({{"setup.exe", "MZ"}});
-    Pack("--setup setup.exe --password Tajne");
+    MakeTree({{"setup.cmd", "MZ"}});
+    Pack("--setup setup.cmd --password TajnéŘ");
+    fs::create_directory(dir_ / "empty");
     const CommandCase cases[] = {
         {"verify -q SETUP.EXE", 0, ""},
-        {"verify -q --password tAJNE SETUP.EXE", 0, ""},
+        {"verify -q --password tAJNéŘ SETUP.EXE", 0, ""},
         {"verify -q --password Jine SETUP.EXE", 2, "the password given is not the archive's"},
+        {"verify -q --password tajnéř SETUP.EXE", 2, "the password given is not the archive's"},
+        {"verify -q --password 日本 SETUP.EXE", 1,
+         "--password: the text cannot be written in code page 1250"},
         {"extract -q SETUP.EXE out", 2, "asks for a password: give it with --password"},
         {"extract -q --password Jine SETUP.EXE out", 2, "the password given is not the archive's"},
-        {"extract -q --password=TAJNE SETUP.EXE out", 0, ""},
+        {"extract -q --password Jine SETUP.EXE empty", 2, "the password given is not the archive's"},
+        {"extract -q --password=TAJNéŘ SETUP.EXE out", 0, ""},
     };
     for (const CommandCase& c : cases) {
         fs::remove_all(dir_ / "out");
         Expect(c);
+        // A failed extract removes the directory it made and keeps one that was there.
+        EXPECT_EQ(fs::exists(dir_ / "out"), c.code == 0 && c.args.find(" out") != std::string::npos)
+            << c.args;
         if (fs::exists(dir_ / "out")) {
-            EXPECT_EQ(Contents(dir_ / "out").size(), c.code == 0 ? 1u : 0u) << c.args;
+            EXPECT_EQ(Contents(dir_ / "out").size(), 1u) << c.args;
         }
+        EXPECT_TRUE(fs::is_empty(dir_ / "empty")) << c.args;
     }
 }
 
 TEST_F(Cli, LayoutFollowsTheFormat)
 {
-    MakeTree({{"setup.exe", "MZ"}});
-    Pack("--setup setup.exe --title Titul --password Heslo --stay");
+    MakeTree({{"setup.cmd", "MZ"}});
+    Pack("--setup setup.cmd --title Titul --password Heslo --stay");
     std::string exe = ReadFile(dir_ / "SETUP.EXE");
-    EXPECT_EQ(exe.substr(0, 1000), std::string(1000, 'M'));
+    EXPECT_EQ(exe.substr(0, 1000), ReadFile(stub_));
     ArchiveHeader header;
-    EXPECT_EQ(Pieces(exe, header), std::vector<std::string>{"9 2 setup.exe"});
+    EXPECT_EQ(Pieces(exe, header), std::vector<std::string>{"9 2 setup.cmd"});
     EXPECT_EQ(ReadLe32(reinterpret_cast<const unsigned char*>(exe.data()) + exe.size() - 4), 1000u);
     EXPECT_EQ(header.file_count, 1u);
     EXPECT_EQ(header.close_when_done, 0u);
@@ -199,12 +209,12 @@ TEST_F(Cli, LayoutFollowsTheFormat)
     EXPECT_EQ(exe.substr(1000 + 8 + 9, 48 - 9), std::string(48 - 9, '\0'));
 
     fs::remove_all(dir_ / "tree");
-    MakeTree({{"setup.exe", "MZ"}, {"a/data", MakeData(70000, false)}, {"a/b/more", "x"}});
-    Pack("--setup setup.exe --compress data");
+    MakeTree({{"setup.cmd", "MZ"}, {"a/data", MakeData(70000, false)}, {"a/b/more", "x"}});
+    Pack("--setup setup.cmd --compress data");
     exe = ReadFile(dir_ / "SETUP.EXE");
     std::vector<std::string> pieces = Pieces(exe, header);
     ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0], "1 2 setup.exe");
+    EXPECT_EQ(pieces[0], "1 2 setup.cmd");
     EXPECT_EQ(pieces[1].substr(0, 2), "1 ");
     EXPECT_EQ(pieces[1].substr(pieces[1].size() - 10), "a\\data.xxx");
     EXPECT_EQ(pieces[2], "9 1 a\\b\\more");
@@ -217,8 +227,8 @@ TEST_F(Cli, LayoutFollowsTheFormat)
 
 TEST_F(Cli, VolumesSplitAFileAndFillUp)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(150000, true)}});
-    Pack("--setup setup.exe --volume-size 64K");
+    MakeTree({{"setup.cmd", "MZ"}, {"big", MakeData(150000, true)}});
+    Pack("--setup setup.cmd --volume-size 64K");
     std::string exe = ReadFile(dir_ / "SETUP.EXE");
     EXPECT_EQ(exe.size(), 1000 + ARCHIVE_HEADER_SIZE + 65536u);
     ArchiveHeader header;
@@ -231,12 +241,25 @@ TEST_F(Cli, VolumesSplitAFileAndFillUp)
     EXPECT_EQ(ReadFile(dir_ / "SETUP.E02").substr(0, 4), std::string("\x02\0\0\0", 4));
     EXPECT_FALSE(fs::exists(dir_ / "SETUP.E03"));
 
-    Result again = Run("pack --stub stub.exe --setup setup.exe --volume-size 64K tree -o SETUP.EXE");
+    Result again = Run("pack --stub stub.exe --setup setup.cmd --volume-size 64K tree -o SETUP.EXE");
     EXPECT_EQ(again.code, 0);
     EXPECT_NE(again.err.find("overwriting"), std::string::npos) << again.err;
+    EXPECT_NE(again.out.find("2 files, 150002 bytes -> SETUP.EXE ("), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find(" bytes in 3 files); the installer unpacks it in at least 0.4 s (4 pieces)"),
+              std::string::npos)
+        << again.out;
+
+    // Into fewer volumes: every higher one left from before is named.
+    WriteFile(dir_ / "SETUP.E03", "old");
+    Result fewer = Run("pack -q --stub stub.exe --setup setup.cmd --volume-size 128K tree -o SETUP.EXE");
+    EXPECT_EQ(fewer.code, 0);
+    for (const char* stale :
+         {"SETUP.E02 is left from an earlier pack", "SETUP.E03 is left from an earlier pack"})
+        EXPECT_NE(fewer.err.find(stale), std::string::npos) << fewer.err;
+    EXPECT_EQ(Run("pack -q --stub stub.exe --setup setup.cmd --volume-size 64K tree -o SETUP.EXE").code, 0);
     Result list = Run("list SETUP.EXE");
     EXPECT_EQ(list.code, 0);
-    EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.exe"),
+    EXPECT_NE(list.out.find("SETUP.E02                 19100  9 CREATE|LAST             2  setup.cmd"),
               std::string::npos)
         << list.out;
 }
@@ -246,7 +269,7 @@ TEST_F(Cli, VolumesSplitAFileAndFillUp)
 // read as nothing.
 TEST_F(Cli, ExecutableEndsOnAMultipleOf8)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(20000, true)}});
+    MakeTree({{"setup.cmd", "MZ"}, {"big", MakeData(20000, true)}});
     const uint64_t kArchive = 152 + 56 + 20000 + 56 + 2 + 4;  // without padding
     struct Case {
         size_t stub;
@@ -260,9 +283,9 @@ TEST_F(Cli, ExecutableEndsOnAMultipleOf8)
         {1001, "10000", 1001 + 152 + 9999},  // 1153 + 9999 = 11152
     };
     for (const Case& c : cases) {
-        WriteFile(stub_, std::string(c.stub, 'M'));
+        WriteFile(stub_, WindowsProgram(c.stub));
         std::string volume = *c.volume_size ? std::string("--volume-size ") + c.volume_size + " " : "";
-        Pack(volume + "--setup setup.exe");
+        Pack(volume + "--setup setup.cmd");
         EXPECT_EQ(fs::file_size(dir_ / "SETUP.EXE"), c.size) << c.stub << " " << c.volume_size;
         Result verify = Run("verify SETUP.EXE");
         EXPECT_EQ(verify.code, 0) << c.stub << " " << c.volume_size << ": " << verify.err;
@@ -270,9 +293,42 @@ TEST_F(Cli, ExecutableEndsOnAMultipleOf8)
     }
 }
 
+// The installer pauses 100 ms before each piece: pack, list and verify say
+// how long unpacking takes at least, and warn beyond a minute.
+TEST_F(Cli, TellTheLeastUnpackTime)
+{
+    struct Case {
+        int files;  // besides setup.cmd
+        const char* time;
+        bool warned;
+    } cases[] = {
+        {0, "at least 0.1 s (1 piece)", false},
+        {599, "at least 1 min 0 s (600 pieces)", false},
+        {600, "at least 1 min 0 s (601 pieces)", true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_ / "tree");
+        MakeTree({{"setup.cmd", "MZ"}});
+        for (int i = 0; i < c.files; i++)
+            WriteFile(dir_ / "tree" / std::to_string(i), "");
+        for (const char* command : {"pack --stub stub.exe --setup setup.cmd tree -o SETUP.EXE",
+                                    "list SETUP.EXE", "verify SETUP.EXE"}) {
+            Result r = Run(command);
+            EXPECT_EQ(r.code, 0) << command << ": " << r.err;
+            EXPECT_NE(r.out.find(c.time), std::string::npos) << command << ": " << r.out;
+            EXPECT_EQ(
+                r.err.find(std::string("warning: the installer pauses 100 ms before each piece: unpacking "
+                                       "takes ") +
+                           c.time) != std::string::npos,
+                c.warned)
+                << command << ": " << r.err;
+        }
+    }
+}
+
 TEST_F(Cli, OutputIsReproducible)
 {
-    MakeTree({{"setup.exe", "MZ"},
+    MakeTree({{"setup.cmd", "MZ"},
               {"a.txt", MakeData(2000000, false)},
               {"b.bin", MakeData(500000, true)},
               {"c/d.txt", MakeData(700001, false, 7)}});
@@ -280,7 +336,7 @@ TEST_F(Cli, OutputIsReproducible)
     std::map<std::string, std::string> reference;
     for (std::string run : {"1 6", "4 6", "1 6", "3 12", "1 12", "2 1", "1 1"}) {
         std::string threads = run.substr(0, 1), level = run.substr(2);
-        Pack("--setup setup.exe --compress-all --volume-size 1000K --threads " + threads + " --level " +
+        Pack("--setup setup.cmd --compress-all --volume-size 1000K --threads " + threads + " --level " +
              level);
         std::string all =
             ReadFile(dir_ / "SETUP.EXE") + ReadFile(dir_ / "SETUP.E01") + ReadFile(dir_ / "SETUP.E02");
@@ -294,20 +350,32 @@ TEST_F(Cli, OutputIsReproducible)
 
 TEST_F(Cli, FailuresExplainThemselves)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"data", MakeData(100000, false)}});
-    WriteFile(dir_ / "nodir" / "setup.exe", "MZ");
+    MakeTree({{"setup.cmd", "MZ"}, {"data", MakeData(100000, false)}});
+    WriteFile(dir_ / "nodir" / "setup.cmd", "MZ");
     WriteFile(dir_ / "nodir" / "x" / "y" / "z", "deep");
-    WriteFile(dir_ / "ok" / "setup.exe", "MZ");
+    WriteFile(dir_ / "ok" / "setup.cmd", "MZ");
     WriteFile(dir_ / "long" / std::string(48, 'n'), "x");
     WriteFile(dir_ / "short.exe", "0123456789");
+    // What Windows can start as the setup program, and what it cannot.
+    WriteFile(dir_ / "programs" / "readme.txt", "x");
+    WriteFile(dir_ / "programs" / "install.bat", "@echo off");
+    WriteFile(dir_ / "programs" / "bin" / "prog.exe", WindowsProgram(1000, 0x8664, 3));
     WriteFile(dir_ / "full" / "f", "x");
-    ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.exe ok -o GOOD.EXE").code, 0);
+    // Refused names, all named in one run.
+    WriteFile(dir_ / "names" / "setup.cmd", "MZ");
+    WriteFile(dir_ / "names" / "..x", "x");
+    WriteFile(dir_ / "names" / std::string(48, 'n'), "x");
+    WriteFile(dir_ / "names" / (std::string(44, 'c') + ".z"), "x");  // 46 bytes, 50 with .xxx
+    WriteFile(dir_ / "names" / "plain.xxx", "x");
+    for (int i = 0; i < 53; i++)
+        WriteFile(dir_ / "many" / (std::to_string(i) + std::string(48, 'm')), "x");
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.cmd ok -o GOOD.EXE").code, 0);
     std::string good = ReadFile(dir_ / "GOOD.EXE");
     WriteFile(dir_ / "TRUNCATED.EXE", good.substr(0, good.size() - 1));
-    ASSERT_EQ(Run("pack -q --stub stub.exe --setup data tree -o TREE.EXE").code, 0);
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.cmd tree -o TREE.EXE").code, 0);
     std::string tree = ReadFile(dir_ / "TREE.EXE");
     WriteFile(dir_ / "CUT.EXE", tree.substr(0, tree.size() - 104) + tree.substr(tree.size() - 4));
-    ASSERT_EQ(Run("pack -q --stub stub.exe --setup data --volume-size 40K tree -o V.EXE").code, 0);
+    ASSERT_EQ(Run("pack -q --stub stub.exe --setup setup.cmd --volume-size 40K tree -o V.EXE").code, 0);
     fs::rename(dir_ / "V.E02", dir_ / "V.E02.away");
     // One 16x16 bitmap, enough for the icon reader; the fake stub refuses it.
     WriteFile(dir_ / "one.ico",
@@ -315,6 +383,9 @@ TEST_F(Cli, FailuresExplainThemselves)
                   std::string(39, '\0'));
     WriteFile(dir_ / "bad.rsp", "list\n\xE8\n");                  // code page 1250, not UTF-8
     WriteFile(dir_ / "odd.rsp", std::string("\xFF\xFEl\0i", 5));  // UTF-16 cut inside a unit
+    WriteFile(dir_ / "CONSOLE.EXE", WindowsProgram(1000, 0x14C, 3));
+    WriteFile(dir_ / "ARM.EXE", WindowsProgram(1000, 0x1C4));
+    WriteFile(dir_ / "OUTSIDE.EXE", Installer(Header(1, 1, "..\\x", "t"), Piece(9, "x", "x")));
 
     const CommandCase cases[] = {
         {"", 1, "no command"},
@@ -323,36 +394,77 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"pack ok", 1, "pack needs -o"},
         {"pack --stub stub.exe ok -o X", 1, "pack needs --setup"},
         {"pack --stub stub.exe --setup nope.exe ok -o X", 1, "--setup nope.exe: no such file"},
-        {"pack --stub stub.exe --setup setup.exe --volume-size 56 ok -o X", 1, "must hold an entry record"},
-        {"pack --stub stub.exe --setup setup.exe --volume-size 1X ok -o X", 1, "bad size '1X'"},
-        {"pack --stub stub.exe --setup setup.exe --volume-size= ok -o X", 1, "bad size ''"},
-        {"pack --stub stub.exe --setup setup.exe --volume-size 2G ok -o X", 1, "larger than 2147483647"},
-        {"pack --stub stub.exe --setup setup.exe --threads 1025 ok -o X", 1, "--threads needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --threads 0 ok -o X", 1, "--threads needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --level 0 ok -o X", 1,
+        {"pack --stub stub.exe --setup readme.txt programs -o X", 1,
+         "--setup readme.txt: Windows cannot start 'readme.txt': it is neither a program (it has no PE "
+         "headers) nor "
+         "a .bat or .cmd file"},
+        {"pack -q --stub stub.exe --setup 'bin/prog.exe /S' programs -o PE.EXE", 0, ""},
+        {"pack -q --stub stub.exe --setup INSTALL.BAT programs -o BAT.EXE", 0, ""},
+        {"pack -q --stub stub.exe --setup 'setup.cmd /S /D=c:/x' ok -o ARGS.EXE", 0, ""},
+        {"verify -q ARGS.EXE", 0, ""},
+        {"pack -q --stub stub.exe --setup 'SETUP.CMD\t/S' ok -o TAB.EXE", 0, ""},
+        {"verify -q TAB.EXE", 0, ""},
+        {"pack --stub stub.exe --setup 'nope.exe /S' ok -o X", 1,
+         "no such file in the tree (the program is the first part, up to a blank, that names a file)"},
+        {"pack --stub stub.exe --setup 'setup.cmd /" + std::string(40, 'x') + "' ok -o X", 1,
+         "51 bytes in code page 1250 with its arguments, the installer's field holds at most 47"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size 56 ok -o X", 1,
+         "--volume-size 56: at least 67 bytes"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size 66 ok -o X", 1,
+         "--volume-size 66: at least 67 bytes"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size 67 tree -o X", 1, "more than 999 volumes"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size 1X ok -o X", 1, "bad size '1X'"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size= ok -o X", 1, "bad size ''"},
+        {"pack --stub stub.exe --setup setup.cmd --volume-size 2G ok -o X", 1, "larger than 2147483647"},
+        {"pack --stub stub.exe --setup setup.cmd --threads 1025 ok -o X", 1, "--threads needs a number"},
+        {"pack --stub stub.exe --setup setup.cmd --threads 0 ok -o X", 1, "--threads needs a number"},
+        {"pack --stub stub.exe --setup setup.cmd --level 0 ok -o X", 1,
          "--level needs a number from 1 to 12"},
-        {"pack --stub stub.exe --setup setup.exe --level=13 ok -o X", 1,
+        {"pack --stub stub.exe --setup setup.cmd --level=13 ok -o X", 1,
          "--level needs a number from 1 to 12"},
-        {"pack --stub stub.exe --setup setup.exe -o", 1, "--output"},
-        {"pack --stub stub.exe --setup setup.exe ok more -o X", 1, "pack needs exactly one directory"},
+        {"pack --stub stub.exe --setup setup.cmd -o", 1, "--output"},
+        {"pack --stub stub.exe --setup setup.cmd ok more -o X", 1, "pack needs exactly one directory"},
         {"list --bogus GOOD.EXE", 1, "unknown option --bogus"},
         {"list -- -x", 2, "cannot open -x"},
-        {"pack --stub stub.exe --setup setup.exe --level=-1 ok -o X", 1, "--level needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --level ok -o X", 1, "--level needs a number"},
-        {"pack --stub stub.exe --setup setup.exe --title " + std::string(48, 't') + " ok -o X", 1,
+        {"pack --stub stub.exe --setup setup.cmd --level=-1 ok -o X", 1, "--level needs a number"},
+        {"pack --stub stub.exe --setup setup.cmd --level ok -o X", 1, "--level needs a number"},
+        {"pack --stub stub.exe --setup setup.cmd --title " + std::string(48, 't') + " ok -o X", 1,
          "at most 47"},
-        {"pack --stub stub.exe --setup setup.exe --password 日本 ok -o X", 1, "code page 1250"},
-        {"pack --stub stub.exe --setup setup.exe ok -o ok/X", 1, "lies inside the tree"},
-        {"pack --stub stub.exe --setup setup.exe ok -o full", 1, "is a directory"},
-        {"pack --stub stub.exe --setup setup.exe missing -o X", 2, "missing: not a directory"},
-        {"pack --stub nostub.exe --setup setup.exe ok -o X", 2, "stub nostub.exe: no such file"},
+        {"pack --stub stub.exe --setup setup.cmd --password 日本 ok -o X", 1, "code page 1250"},
+        {"pack --stub stub.exe --setup setup.cmd ok -o ok/X", 1, "lies inside the tree"},
+        {"pack --stub stub.exe --setup setup.cmd ok -o full", 1, "is a directory"},
+        {"pack --stub stub.exe --setup setup.cmd missing -o X", 2, "missing: does not exist"},
+        {"pack --stub stub.exe --setup setup.cmd short.exe -o X", 2, "short.exe: not a directory"},
+        {"pack --stub stub.exe --setup setup.cmd names -o X", 2, "3 names cannot be stored:"},
+        {"pack --stub stub.exe --setup setup.cmd names -o X", 2,
+         "  '..x': unusable as an archive name: it has a '..' component, or one that begins with two dots"},
+        {"pack --stub stub.exe --setup setup.cmd --compress '*.z' names -o X", 2,
+         "  '" + std::string(44, 'c') +
+             ".z': unusable as an archive name: it is 50 bytes long, the installer "
+             "takes at most 47, only because compressing adds .xxx"},
+        {"pack --stub stub.exe --setup setup.cmd names -o X", 2, "  'plain.xxx': the installer decodes"},
+        {"pack --stub stub.exe --setup setup.cmd names -o X", 2,
+         "  '" + std::string(48, 'n') + "': unusable as an archive name: it is 48 bytes long"},
+        {"pack --stub stub.exe --setup setup.cmd many -o X", 2, "53 names cannot be stored:"},
+        {"pack --stub stub.exe --setup setup.cmd many -o X", 2, "  and 3 more"},
+        {"pack --stub nostub.exe --setup setup.cmd ok -o X", 2, "stub nostub.exe: no such file"},
+        {"pack --stub short.exe --setup setup.cmd ok -o X", 2, "the stub short.exe is not a Windows program"},
+        {"pack --stub CONSOLE.EXE --setup setup.cmd ok -o X", 2, "CONSOLE.EXE is not a Windows GUI program"},
+        {"pack --stub ARM.EXE --setup setup.cmd ok -o X", 2, "ARM.EXE is not built for i386 or AMD64"},
+        {"pack --stub GOOD.EXE --setup setup.cmd ok -o X", 2,
+         "GOOD.EXE has 216 bytes after its last section (an installer already?)"},
         {"pack --stub stub.exe --setup nnn long -o X", 2, "the installer takes at most 47"},
-        {"pack --stub stub.exe --setup setup.exe nodir -o X", 2,
+        {"pack --stub stub.exe --setup setup.cmd nodir -o X", 2,
          "directory 'x' holds subdirectories but no file"},
-        {"pack --stub stub.exe --setup setup.exe ok -o no/such/dir/X", 3, "cannot create"},
+        {"pack --stub stub.exe --setup setup.cmd ok -o no/such/dir/X", 3,
+         "cannot create no/such/dir/X: No such file"},
         {"list missing.exe", 2, "cannot open missing.exe"},
         {"verify short.exe", 2, "short.exe holds no archive"},
         {"verify stub.exe", 2, "stub.exe holds no archive"},
+        {"verify ok", 2, "ok is a directory, not an installer"},
+        {"list OUTSIDE.EXE", 2,
+         "OUTSIDE.EXE holds no archive the installer accepts: the installer refuses the setup"},
+        {"verify OUTSIDE.EXE", 2, "OUTSIDE.EXE holds no archive the installer accepts"},
         {"verify TRUNCATED.EXE", 2, "TRUNCATED.EXE holds no archive"},
         {"verify CUT.EXE", 2, "CUT.EXE, offset 1152, piece 1 (data): the data is cut short"},
         {"verify V.EXE", 2, "missing volume V.E02"},
@@ -360,18 +472,18 @@ TEST_F(Cli, FailuresExplainThemselves)
         {"verify", 1, "verify needs one installer"},
         {"extract GOOD.EXE", 1, "needs an installer and a directory"},
         {"list --json --names GOOD.EXE", 1, "--json or --names, not both"},
-        {"pack --stub stub.exe --setup setup.exe --icon missing.ico ok -o X", 2,
+        {"pack --stub stub.exe --setup setup.cmd --icon missing.ico ok -o X", 2,
          "cannot read the icon missing.ico"},
-        {"pack --stub stub.exe --setup setup.exe --icon short.exe ok -o X", 2,
+        {"pack --stub stub.exe --setup setup.cmd --icon short.exe ok -o X", 2,
          "--icon short.exe: not an icon file"},
-        {"pack --stub stub.exe --setup setup.exe --icon ok ok -o X", 2,
+        {"pack --stub stub.exe --setup setup.cmd --icon ok ok -o X", 2,
          "cannot read the icon ok: it is a directory"},
         {"@ok", 2, "cannot read response file ok: it is a directory"},
-        {"pack --stub stub.exe --setup setup.exe --icon one.ico ok -o X", 2,
-         "the stub cannot take an icon or version information: not a Windows executable"},
-        {"pack --stub stub.exe --setup setup.exe --company Ω ok -o X", 1,
+        {"pack --stub stub.exe --setup setup.cmd --icon one.ico ok -o X", 2,
+         "the stub cannot take an icon or version information: the executable's section alignment is broken"},
+        {"pack --stub stub.exe --setup setup.cmd --company Ω ok -o X", 1,
          "--company: the text cannot be written in code page 1250"},
-        {"pack --stub stub.exe --setup setup.exe --file-version 1.2.x ok -o X", 1,
+        {"pack --stub stub.exe --setup setup.cmd --file-version 1.2.x ok -o X", 1,
          "--file-version 1.2.x: give it"},
         {"list --json short.exe", 2, "short.exe holds no archive"},
         {"@missing.rsp", 2, "cannot read response file missing.rsp"},
@@ -381,11 +493,20 @@ TEST_F(Cli, FailuresExplainThemselves)
     for (const CommandCase& c : cases)
         Expect(c);
     EXPECT_FALSE(fs::exists(dir_ / "X"));
+    EXPECT_FALSE(fs::exists(dir_ / "X.E01"));
     for (const char* command : {"", "pack", "list", "verify", "extract"}) {
-        Result help = Run(std::string(command) + " --help");
-        EXPECT_EQ(help.code, 0);
-        EXPECT_EQ(help.out.rfind("usage: rozbal", 0), 0u) << command;
+        for (const char* flag : {" --help", " /?"}) {
+            Result help = Run(std::string(command) + flag);
+            EXPECT_EQ(help.code, 0) << command << flag;
+            EXPECT_EQ(help.out.rfind(std::string("usage: rozbal ") + command, 0), 0u) << command << flag;
+        }
     }
+    Result pack_help = Run("pack --help");
+    EXPECT_EQ(pack_help.out.find("--level"), pack_help.out.rfind("--level")) << "--level listed twice";
+    Result one = Run("pack --stub stub.exe --setup setup.cmd ok -o ONE.EXE");
+    EXPECT_EQ(one.code, 0);
+    EXPECT_EQ(one.out.rfind("1 file, 2 bytes -> ONE.EXE (", 0), 0u) << one.out;
+    EXPECT_EQ(one.err, "");
     Result version = Run("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out.rfind("rozbal 1.", 0), 0u) << version.out;
@@ -396,8 +517,8 @@ TEST_F(Cli, FailuresExplainThemselves)
 // reader (Python's), the names alone, and arguments from response files.
 TEST_F(Cli, OutputForScripts)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"big", MakeData(60000, true)}, {"d/small.txt", MakeData(5000, false)}});
-    Pack("--setup setup.exe --volume-size 40K --compress '*.txt' --title 'Kůň' --password heslo");
+    MakeTree({{"setup.cmd", "MZ"}, {"big", MakeData(60000, true)}, {"d/small.txt", MakeData(5000, false)}});
+    Pack("--setup setup.cmd --volume-size 40K --compress '*.txt' --title 'Kůň' --password heslo");
     // Python prints the expression's value for the document in out.txt.
     auto query = [&](const std::string& expression) {
         std::string command = "cd '" + dir_.path().string() +
@@ -415,7 +536,7 @@ TEST_F(Cli, OutputForScripts)
         std::string expression, value;
     } cases[] = {
         {"list --json SETUP.EXE", 0, "d[\"header\"]",
-         "{'offset': 1000, 'title': 'Kůň', 'setup': 'setup.exe', 'close_when_done': True, 'password': 'set', "
+         "{'offset': 1000, 'title': 'Kůň', 'setup': 'setup.cmd', 'close_when_done': True, 'password': 'set', "
          "'file_count': 3}"},
         {"list --json --show-password SETUP.EXE", 0, "d[\"header\"][\"password\"]", "heslo"},
         {"list --json SETUP.EXE", 0, "d[\"signature\"][\"signed\"], d[\"verdict\"]",
@@ -424,7 +545,7 @@ TEST_F(Cli, OutputForScripts)
          "[(0, 'P.EXE'), (1, 'P.E01')]"},
         {"list --json SETUP.EXE", 0, pieces,
          "[('big', True, ['CREATE'], 0, False), ('big', True, ['APPEND'], 1, False), "
-         "('setup.exe', True, ['CREATE'], 1, False), ('d\\\\small.txt.xxx', True, ['CREATE', 'LAST'], 1, "
+         "('setup.cmd', True, ['CREATE'], 1, False), ('d\\\\small.txt.xxx', True, ['CREATE', 'LAST'], 1, "
          "True)]"},
         {"verify --json SETUP.EXE", 0,
          "d[\"totals\"][\"files\"], d[\"totals\"][\"volumes\"], d[\"verdict\"][\"ok\"]", "3 2 True"},
@@ -444,7 +565,7 @@ TEST_F(Cli, OutputForScripts)
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
         return text;
     };
-    const std::string names = "big\nsetup.exe\nd\\small.txt.xxx\n";
+    const std::string names = "big\nsetup.cmd\nd\\small.txt.xxx\n";
     EXPECT_EQ(lines(Run("list --names SETUP.EXE").out), names);
     auto utf16 = [](const std::string& ascii, bool big_endian) {
         std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
@@ -471,9 +592,9 @@ TEST_F(Cli, OutputForScripts)
 
 TEST_F(Cli, FailedPackLeavesNothing)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"a", MakeData(3000000, false)}});
+    MakeTree({{"setup.cmd", "MZ"}, {"a", MakeData(3000000, false)}});
     fs::create_symlink("/proc/self/mem", dir_ / "tree" / "b");  // a regular file that cannot be read
-    Result r = Run("pack -q --stub stub.exe --setup setup.exe tree -o SETUP.EXE");
+    Result r = Run("pack -q --stub stub.exe --setup setup.cmd tree -o SETUP.EXE");
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
     for (const auto& entry : fs::directory_iterator(dir_.path()))
@@ -498,7 +619,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
     };
     for (const Case& c : cases) {
         std::string exe =
-            Installer(Header(1, 0, "setup.exe", ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
+            Installer(Header(1, 0, "setup.cmd", ""), Piece(ENTRY_CREATE | ENTRY_LAST, c.name, ""));
         WriteFile(dir_ / "BAD.EXE", exe);
         fs::remove_all(dir_ / "deep");
 
@@ -506,7 +627,7 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
         EXPECT_EQ(r.code, 2) << c.name;
         EXPECT_NE(r.err.find("piece 1"), std::string::npos) << c.name << ": " << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << ": " << r.err;
-        EXPECT_TRUE(fs::is_empty(dir_ / "deep" / "in")) << c.name;
+        EXPECT_FALSE(fs::exists(dir_ / "deep")) << c.name;  // made by the failed run
         EXPECT_EQ(Run("verify BAD.EXE").code, 2) << c.name;
     }
     for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
@@ -515,8 +636,8 @@ TEST_F(Cli, ExtractRefusesUnsafeNames)
 
 TEST_F(Cli, VerifyFindsCorruptBlocks)
 {
-    MakeTree({{"setup.exe", "MZ"}, {"data", MakeData(100000, false)}});
-    Pack("--setup setup.exe --compress data");
+    MakeTree({{"setup.cmd", "MZ"}, {"data", MakeData(100000, false)}});
+    Pack("--setup setup.cmd --compress data");
     std::string exe = ReadFile(dir_ / "SETUP.EXE");
     size_t payload = 1000 + ARCHIVE_HEADER_SIZE + ENTRY_RECORD_SIZE + 2 + ENTRY_RECORD_SIZE + 6;
     exe[payload + 500] ^= 0x55;
@@ -543,8 +664,8 @@ TEST_F(Cli, VerifyTakesTheBlockFileTheInstallerDecodes)
     for (const Case& c : cases) {
         std::string pieces =
             Piece(ENTRY_CREATE, "d.xxx", std::string("\x01\x00\x00\x00\x00\x00", 6)) +  // no block marker
-            Piece(c.second_flags, "d.xxx", "") + Piece(ENTRY_CREATE | ENTRY_LAST, "setup.exe", "MZ");
-        std::string exe = Installer(Header(2, 0, "setup.exe", ""), pieces);
+            Piece(c.second_flags, "d.xxx", "") + Piece(ENTRY_CREATE | ENTRY_LAST, "setup.cmd", "MZ");
+        std::string exe = Installer(Header(2, 0, "setup.cmd", ""), pieces);
         WriteFile(dir_ / "TWO.EXE", exe);
         fs::remove_all(dir_ / "out");
 

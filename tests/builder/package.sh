@@ -39,15 +39,15 @@ root/usr/bin/rozbal --version | grep -q '^stubs: zlib 1\.' || fail "--version: $
 # build tree: a different stub put there is the one the installer starts with.
 cp root/usr/share/rozbal/rozbal-stub64.exe root/usr/share/rozbal/rozbal-stub.exe
 mkdir -p tree/docs
-printf 'MZ' >tree/setup.exe
+printf 'MZ' >tree/setup.cmd
 seq 1 20000 >tree/docs/readme.txt
-root/usr/bin/rozbal pack -q --setup setup.exe --compress-all tree -o SETUP.EXE || fail "pack without --stub"
+root/usr/bin/rozbal pack -q --setup setup.cmd --compress-all tree -o SETUP.EXE || fail "pack without --stub"
 size=$(stat -c %s root/usr/share/rozbal/rozbal-stub64.exe)
 cmp -s -n "$size" SETUP.EXE root/usr/share/rozbal/rozbal-stub64.exe || fail "pack took another stub"
 root/usr/bin/rozbal verify -q SETUP.EXE || fail "verify"
 
 # rozbal.exe from the unpacked .zip takes the i686 stub beside it.
-$ROZBAL_WINE zip/rozbal.exe pack -q --setup setup.exe --compress-all tree -o WIN.EXE || fail "rozbal.exe pack"
+$ROZBAL_WINE zip/rozbal.exe pack -q --setup setup.cmd --compress-all tree -o WIN.EXE || fail "rozbal.exe pack"
 size=$(stat -c %s zip/rozbal-stub.exe)
 cmp -s -n "$size" WIN.EXE zip/rozbal-stub.exe || fail "rozbal.exe took another stub"
 $ROZBAL_WINE zip/rozbal.exe verify -q WIN.EXE || fail "rozbal.exe verify"

@@ -51,8 +51,8 @@ size_t DistinctNames(const std::vector<Step>& steps)
 
 class VerifyTest : public ::testing::Test {
   protected:
-    // Runs installer through the worker; returns "" when verify accepts it,
-    // otherwise its message. files receives the names of the files the
+    // Runs installer through the worker; returns its message when verify
+    // refuses it, otherwise its warnings ("" for none). files receives the names of the files the
     // worker left (block files decoded), '\' between parts.
     std::string Verify(const std::string& installer, std::set<std::string>* files = nullptr)
     {
@@ -63,6 +63,7 @@ class VerifyTest : public ::testing::Test {
         options.archive = dir_ / "SETUP.EXE";
         options.temp_dir = dir_ / "temp";
         options.skip_password = true;
+        ::testing::internal::CaptureStderr();
         try {
             InstallerRun run(options);
             for (const auto& entry : fs::recursive_directory_iterator(run.Extracted()))
@@ -72,9 +73,10 @@ class VerifyTest : public ::testing::Test {
                     files->insert(name);
                 }
         } catch (const InputError& e) {
+            ::testing::internal::GetCapturedStderr();
             return e.what();
         }
-        return "";
+        return ::testing::internal::GetCapturedStderr();
     }
 
     std::string Replay(const std::vector<Step>& steps, std::set<std::string>* files = nullptr)
@@ -92,7 +94,7 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
 {
     struct Case {
         std::vector<Step> steps;
-        const char* refusal;  // "piece N...: part of the reason", or "" when verify accepts
+        const char* refusal;  // "piece N...: part of the reason", a warning, or "" when verify accepts
     } cases[] = {
         {{{9, "a", 1}}, ""},
         {{{1, "a\\b", 1}}, ""},  // one level is created below the extraction directory
@@ -119,7 +121,10 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
         {{{1, "c:\\evil", 1}}, "the name is refused: it contains ':'"},
         {{{1, "\\evil", 1}}, "the name is refused: it is rooted"},
         {{{1, "\\\\host\\share\\x", 1}}, "the name is refused: it is rooted"},
-        {{{1, "Readme", 1}, {1, "README", 1}}, "differ only in letter case: on Windows they are one"},
+        // Warnings: the installer installs these.
+        {{{1, "Readme", 1}, {1, "README", 1}},
+         "on Windows they are one file, the later overwriting the earlier"},
+        {{{1, "a", 1}, {1, "A\\b", 1}}, "cannot make both a file and a directory"},
         {{{1, "x.xxx", 1}, {2, "x.xxx", 1}, {1, "y", 1}}, ""},
         {{{1, "x.xxx", 1}, {1, "y", 1}, {2, "x.xxx", 1}},
          "piece 3 (x.xxx): the installer cannot open the piece's file: the piece continues"},
@@ -169,10 +174,13 @@ TEST_F(VerifyTest, ChecksCountAndSetupProgram)
         {{{1, "setup.exe", 1}, {9, "x", 1}},
          3,
          "setup.exe",
-         "the header counts 3 files, the archive holds 2"},
+         "the header counts 3 files, the archive holds 2; the installer's progress bar"},  // a warning
         {{{1, "d\\setup.exe.xxx", 1}, {9, "x", 1}}, 2, "d\\setup.exe.xxx", ""},
         {{{9, "d\\Setup.exe.xxx", 1}}, 1, "D\\SETUP.EXE.xxx", ""},
         {{{9, "setup.exe", 1}}, 1, "setup.exe /S", ""},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe\t/S", ""},
+        {{{9, "my setup.exe", 1}}, 1, "my setup.exe /S", ""},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe\t", ""},
         {{{9, "setup.exe", 1}}, 1, "install.exe", "the setup program 'install.exe' is not among"},
         {{{9, "setup.exe.xxx", 1}}, 1, "setup.exe.xxx.xxx", "the setup program 'setup.exe.xxx' is not among"},
         {{{9, "setup.exe", 1}}, 1, "", "the header names no setup program"},

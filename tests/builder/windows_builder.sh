@@ -5,7 +5,8 @@
 # it takes Windows paths with either separator and names outside the ANSI
 # code page on its command line, and refuses a name code page 1250 cannot
 # hold as the native one does. In a console it draws its bar and stops on
-# Ctrl-C, as the native one does. Beside its stub it needs no --stub.
+# Ctrl-C, in pack, verify and extract, as the native one does, which also
+# blames the machine, not the archive, for a write the system refuses. Beside its stub it needs no --stub.
 # Nothing from an archive can run.
 # Needs ROZBAL_BUILDER (the native rozbal), ROZBAL_EXE (the command that runs
 # rozbal.exe) and ROZBAL_STUB.
@@ -27,13 +28,13 @@ x86_64-w64-mingw32-objdump -d "$exe_path" | grep -E 'call.*<_Z(8SysSleepj|15SysS
 
 tree=Přílohy
 mkdir -p "$tree/Dokumenty/Účetnictví" "$tree/Obrázky"
-printf 'MZ' >"$tree/setup.exe"
+printf 'MZ' >"$tree/setup.cmd"
 head -c 150000 /dev/urandom >"$tree/Obrázky/fotka.bin"
 seq 1 40000 >"$tree/Dokumenty/čtěte mě.txt"
 seq 1 3000 >"$tree/Dokumenty/Účetnictví/žluťoučký kůň.txt"
 cp "$ROZBAL_STUB" stub.exe
 make_icon icon.ico '#20A040' || fail "no icon"
-options=(--stub stub.exe --setup setup.exe --title "Přílohy 2026" --password Heslo --compress '*.txt'
+options=(--stub stub.exe --setup setup.cmd --title "Přílohy 2026" --password Heslo --compress '*.txt'
          --volume-size 64K --icon icon.ico --product-name "Přílohy" --file-version 2026.1.0.0
          --description "Instalace příloh")
 # The version information names the output file: the same name for both.
@@ -63,25 +64,25 @@ diff -r "$tree" Rozbaleno || fail "extracted tree differs"
 # A directory name outside code page 1250 reaches it intact through the
 # wide command line; a file name like that is refused, naming the file.
 mkdir -p Ωmega/data
-printf 'MZ' >Ωmega/setup.exe
+printf 'MZ' >Ωmega/setup.cmd
 printf 'x' >Ωmega/data/a.txt
-exe pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
-"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.exe Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
+exe pack -q --stub stub.exe --setup setup.cmd Ωmega -o OMEGA.EXE || fail "rozbal.exe pack Ωmega"
+"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.cmd Ωmega -o OMEGA2.EXE || fail "native pack Ωmega"
 cmp OMEGA.EXE OMEGA2.EXE || fail "Ωmega packs differ"
 printf 'x' >"Ωmega/data/Ωx.txt"
 expect 2 "'data/Ωx.txt': the name cannot be written in code page 1250" \
-    exe pack -q --stub stub.exe --setup setup.exe Ωmega -o X.EXE
+    exe pack -q --stub stub.exe --setup setup.cmd Ωmega -o X.EXE
 expect 1 "--title: the text cannot be written in code page 1250" \
-    exe pack -q --stub stub.exe --setup setup.exe --title Ω "$tree" -o X.EXE
+    exe pack -q --stub stub.exe --setup setup.cmd --title Ω "$tree" -o X.EXE
 [ ! -e X.EXE ] || fail "a failed pack left X.EXE"
 
-# Not a console: no progress bar, only the summary.
-exe pack --stub stub.exe --setup setup.exe "$tree" -o BAR.EXE 2>bar.txt || fail "pack without -q"
-grep -qF $'\r[' bar.txt && fail "a progress bar went to a file"
+# Not a console: no progress bar, only the summary, on stdout.
+exe pack --stub stub.exe --setup setup.cmd "$tree" -o BAR.EXE >bar.txt 2>bar-err.txt || fail "pack without -q"
+grep -qF $'\r[' bar.txt bar-err.txt && fail "a progress bar went to a file"
 grep -qF "4 files" bar.txt || fail "no summary: $(cat bar.txt)"
 
 # In a console, which wine's console host serves on a pseudo-terminal, the
-# bar is drawn, and Ctrl-C once it shows ends the pack with nothing written;
+# bar is drawn, and Ctrl-C once it shows progress ends the pack with nothing written;
 # the native builder likewise, ended by the signal. The builder replaces
 # script's shell, which would otherwise take the terminal's SIGINT too and
 # die of it (dash does). The bar is known by its own shape, "[##....]  N%",
@@ -108,7 +109,7 @@ interrupt_in_console() {
         timeout 120 script -qfec "exec $*" console.txt >/dev/null
 }
 mkdir big
-printf 'MZ' >big/setup.exe
+printf 'MZ' >big/setup.cmd
 seq 1 10000000 >big/numbers.txt
 touch console.txt
 before=$(ls)
@@ -116,7 +117,7 @@ before=$(ls)
 # on the low byte; Linux by the signal.
 for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     builder=${run%:*}
-    interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.exe big -o BIG.EXE
+    interrupt_in_console "$builder" pack --compress-all --level 12 --stub stub.exe --setup setup.cmd big -o BIG.EXE
     status=$?
     screen | grep -qE "$bar" || fail "$builder drew no bar: $(screen | cat -v)"
     screen | grep -qF 'interrupted; nothing was written' || fail "$builder: $(screen | cat -v)"
@@ -124,11 +125,55 @@ for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
     [ "$(ls)" = "$before" ] || fail "$builder left $(ls | grep -vxF "$before")"
 done
 
+# verify and extract stop on Ctrl-C as pack does: once the bar shows, ^C
+# ends them with nothing left of the run, verify's scratch directory
+# included.
+# Many small pieces make a run long enough to interrupt.
+"$ROZBAL_BUILDER" pack -q --compress-all --level 1 --stub stub.exe --setup setup.cmd big -o BIG.EXE ||
+    fail "pack BIG.EXE"
+mkdir many tmp
+printf 'MZ' >many/setup.cmd
+(cd many && seq 1 300000 | split -l 10 -a 5 - part)
+"$ROZBAL_BUILDER" pack -q --stub stub.exe --setup setup.cmd many -o MANY.EXE 2>/dev/null || fail "pack MANY.EXE"
+before=$(ls)
+prefix=$(sed -n 's/.*WINEPREFIX=\([^ ]*\).*/\1/p' <<<"$ROZBAL_EXE")
+[ -d "$prefix/drive_c/users" ] || fail "no Wine prefix in ROZBAL_EXE"
+for run in "$ROZBAL_EXE:$((0x3A))" "$ROZBAL_BUILDER:130"; do
+    builder=${run%:*}
+    for command in "verify MANY.EXE" "extract MANY.EXE Unpacked"; do
+        TMPDIR=$work/tmp interrupt_in_console "$builder" $command
+        status=$?
+        screen | grep -qE "$bar" || fail "$builder $command drew no bar: $(screen | cat -v)"
+        screen | grep -qF 'interrupted' || fail "$builder $command: $(screen | cat -v)"
+        [ $status -eq "${run##*:}" ] || fail "$builder $command ended $status after Ctrl-C"
+        [ "$(ls)" = "$before" ] || fail "$builder $command left $(ls | grep -vxF "$before")"
+        # TMPDIR is the native builder's; rozbal.exe's %TMP% lies in the prefix.
+        left=$(find tmp "$prefix/drive_c/users" -name 'rozbal-verify-*')
+        [ -z "$left" ] || fail "$builder $command left $left"
+    done
+done
+
+# The machine's faults are not the archive's: no temporary directory, or a
+# write the system refuses (a file size limit stands in for a full disk),
+# end with 3 and the system's error, and leave nothing.
+expect 3 "no temporary directory (TMPDIR): No such file or directory" \
+    env TMPDIR="$work/missing" "$ROZBAL_BUILDER" verify BIG.EXE
+(
+    ulimit -f 1000
+    trap '' XFSZ
+    export TMPDIR=$work/tmp
+    expect 3 "cannot write in $work/tmp/rozbal-verify-" "$ROZBAL_BUILDER" verify BIG.EXE
+    grep -qF ": File too large" out.txt || fail "verify: $(cat out.txt)"
+    expect 3 "cannot write in Full: File too large" "$ROZBAL_BUILDER" extract BIG.EXE Full
+) || exit 1
+[ -z "$(find tmp -name 'rozbal-verify-*')" ] || fail "a failed verify left $(ls -A tmp)"
+[ ! -e Full ] || fail "a failed extract left Full"
+
 # Unpacked on its own with its stub beside it, it needs no --stub.
 mkdir tool
 cp "$exe_path" tool/rozbal.exe
 cp stub.exe tool/rozbal-stub.exe
-${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.exe "$tree" -o BESIDE.EXE || fail "pack without --stub"
+${ROZBAL_EXE% *} tool/rozbal.exe pack -q --setup setup.cmd "$tree" -o BESIDE.EXE || fail "pack without --stub"
 expect 0 "BESIDE.EXE: OK" exe verify --password Heslo BESIDE.EXE
 
 echo "rozbal.exe: same bytes as rozbal; list, verify, extract, names and paths pass"

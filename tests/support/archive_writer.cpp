@@ -55,6 +55,32 @@ std::string Installer(const std::string& header, const std::string& pieces)
     return InstallerWithStub("MZ not really a program, only the bytes before the archive", header, pieces);
 }
 
+std::string WindowsProgram(size_t size, uint16_t machine, uint16_t subsystem)
+{
+    const size_t kPe = 64, kOptional = kPe + 24, kOptionalSize = 224,
+                 kHeaders = kOptional + kOptionalSize + 40;
+    std::string program(std::max(size, kHeaders), '\0');
+    auto put16 = [&program](size_t at, uint16_t value) {
+        program[at] = (char)(value & 0xFF);
+        program[at + 1] = (char)(value >> 8);
+    };
+    program.replace(0, 2, "MZ");
+    program.replace(0x3C, 4, Le32(kPe));
+    program.replace(kPe, 4, std::string("PE\0\0", 4));
+    put16(kPe + 4, machine);
+    put16(kPe + 6, 1);  // one section
+    put16(kPe + 20, kOptionalSize);
+    put16(kOptional, 0x10B);
+    program.replace(kOptional + 60, 4, Le32(kHeaders));
+    put16(kOptional + 68, subsystem);
+    size_t section = kOptional + kOptionalSize;
+    program.replace(section, 5, ".text");
+    program.replace(section + 16, 4, Le32((uint32_t)(program.size() - kHeaders)));
+    program.replace(section + 20, 4, Le32(kHeaders));
+    std::fill(program.begin() + kHeaders, program.end(), 'M');
+    return program;
+}
+
 std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload)
 {
     return std::string{(char)marker, (char)method} + Le32((uint32_t)length) + payload;

@@ -28,6 +28,11 @@ std::string Installer(const std::string& header, const std::string& pieces);
 // The same with stub as the bytes before the archive.
 std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces);
 
+// A Windows program of `size` bytes (at least 352) as far as its headers
+// go: DOS header, PE headers for machine and subsystem, and one section
+// that ends the file, filled with 'M'.
+std::string WindowsProgram(size_t size, uint16_t machine = 0x14C, uint16_t subsystem = 2);
+
 // One block: marker, method, the length field and the payload as given.
 std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload);
 

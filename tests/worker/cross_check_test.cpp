@@ -90,6 +90,10 @@ std::vector<PassingCase> PassingCases()
          "setup"},
         {"password typed in another case, arguments",
          Installer(Header(1, 1, "setup /S", "t", "Tajne"), Piece(9, "setup", setup)), "setup", "setup"},
+        {"arguments after a tab", Installer(Header(1, 1, "setup\t/S", "t"), Piece(9, "setup", setup)),
+         "setup", "setup"},
+        {"header counting more files than it holds",
+         Installer(Header(9, 1, "setup", "t"), Piece(9, "setup", setup)), "setup", "setup"},
         {"setup program missing", Installer(Header(1, 1, "missing", "t"), Piece(9, "a", "x")), "", ""},
     };
 }

@@ -24,16 +24,16 @@ protected:
         fs::create_directories(tree_ + "/sub");
         WriteFile(tree_ + "/readme.txt", "read me");
         WriteFile(tree_ + "/sub/data.bin", std::string(20000, 'd') + "end");
-        fs::copy_file(RECORD_SETUP_PATH, tree_ + "/setup");
-        WriteFile(out_ + "/stub", "MZ a stand-in for the stub");
+        fs::copy_file(RECORD_SETUP_PATH, tree_ + "/setup.cmd");
+        WriteFile(out_ + "/stub", WindowsProgram(1000));
     }
 
     // Packs the tree into the archive file with options; false when the
     // builder failed.
     bool Pack(const std::string& options)
     {
-        std::string command = std::string(ROZBAL_TOOL) + " pack --quiet --stub " + out_ + "/stub --setup setup " +
-                              options + " " + tree_ + " -o " + Archive();
+        std::string command = std::string(ROZBAL_TOOL) + " pack --quiet --stub " + out_ +
+                              "/stub --setup setup.cmd " + options + " " + tree_ + " -o " + Archive();
         return std::system(command.c_str()) == 0;
     }
 
@@ -41,9 +41,9 @@ protected:
     {
         EXPECT_EQ(extracted["readme.txt"], "read me");
         EXPECT_EQ(extracted["sub/data.bin"], ReadFile(tree_ + "/sub/data.bin"));
-        EXPECT_EQ(extracted["setup"], ReadFile(RECORD_SETUP_PATH));
+        EXPECT_EQ(extracted["setup.cmd"], ReadFile(RECORD_SETUP_PATH));
         auto record = ReadFile(Record());
-        EXPECT_EQ(record.substr(0, record.find('\n')), "arg " + extract_dir + "setup");
+        EXPECT_EQ(record.substr(0, record.find('\n')), "arg " + extract_dir + "setup.cmd");
     }
 
     std::string tree_;
@@ -51,8 +51,8 @@ protected:
 
 TEST_F(BuilderTest, CompressedSetupProgramBehindAPassword)
 {
-    ASSERT_TRUE(Pack("--title Hra --password Tajne --compress setup --compress '*.bin'"));
-    MarkExecutable("setup.xxx", "setup");
+    ASSERT_TRUE(Pack("--title Hra --password Tajne --compress setup.cmd --compress '*.bin'"));
+    MarkExecutable("setup.cmd.xxx", "setup.cmd");
     window.password_result = 1;
     window.password_text = "tAJNE";
     RunWorker();
@@ -61,19 +61,19 @@ TEST_F(BuilderTest, CompressedSetupProgramBehindAPassword)
     EXPECT_EQ(log.at(1), "total 3");
     EXPECT_EQ(log.at(2), "title Hra");
     EXPECT_EQ(log.at(3), "password");
-    EXPECT_EQ(std::count(log.begin(), log.end(), "show setup.xxx"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "show setup.cmd.xxx"), 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), "show sub\\data.bin.xxx"), 1);
     EXPECT_EQ(Log(log.end() - 3, log.end()), (Log{"busy-", "hide", "close"}));
     EXPECT_EQ(window.bar_position, 3);
     ExpectTreeExtracted();
-    EXPECT_EQ(extracted.count("setup.xxx"), 0u);
+    EXPECT_EQ(extracted.count("setup.cmd.xxx"), 0u);
 }
 
 TEST_F(BuilderTest, VolumesFoundBesideTheInstaller)
 {
     ASSERT_TRUE(Pack("--stay --volume-size 8K"));
     ASSERT_TRUE(fs::exists(Volume(1)));
-    MarkExecutable("setup", "setup");
+    MarkExecutable("setup.cmd", "setup.cmd");
     RunWorker();
 
     EXPECT_EQ(std::count(log.begin(), log.end(), "question"), 0);

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr uint64_t kSmallestVolume = ENTRY_RECORD_SIZE + TRAILER_SIZE + 7;
+
 const char kOverview[] =
     "usage: rozbal COMMAND [options] ...\n"
     "\n"
@@ -37,8 +39,8 @@ const char kPackHelp[] =
     "and, with --volume-size, the volumes SETUP.E01, SETUP.E02, ... beside it.\n"
     "\n"
     "  -o, --output FILE     the installer to write (required)\n"
-    "  --setup PATH          the program to start after unpacking, relative to\n"
-    "                        DIR (required)\n"
+    "  --setup 'PATH [ARGS]' the program to start after unpacking, relative to\n"
+    "                        DIR, and any arguments after a blank (required)\n"
     "  --title TEXT          text before the window's caption\n"
     "  --password TEXT       ask for this password first (stored in plain text:\n"
     "                        a gate, not encryption)\n"
@@ -48,13 +50,12 @@ const char kPackHelp[] =
     "                        pattern without '/' matches file names, one with '/'\n"
     "                        paths relative to DIR)\n"
     "  --compress-all        store every file compressed\n"
-    "  --volume-size SIZE    at most SIZE bytes of pieces per file (1440K, 100M)\n"
+    "  --volume-size SIZE    at most SIZE bytes of pieces per file (1440K, 100M;\n"
+    "                        at least 67, at most 999 volumes)\n"
     "  --stub FILE           the stub to use instead of the built one\n"
     "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
     "                        default 6\n"
     "  --threads N           compressing threads (default: all cores)\n"
-    "  --level N             compression level, 1 (fastest) to 12 (smallest);\n"
-    "                        default 6\n"
     "  -q, --quiet           no progress bar and summary\n"
     "  --icon FILE.ico       the installer's icon, every image of the file\n"
     "  --product-name TEXT, --product-version TEXT, --company TEXT,\n"
@@ -219,6 +220,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& given)
     // after "--name=" as its value: an empty value stays one.
     std::vector<std::string> reversed;
     for (auto it = arguments.rbegin(); it + 1 != arguments.rend(); ++it) {
+        // Windows programs answer /? with their help, as the command or after it.
+        if (*it == "/?" && arguments.rend() - it <= 3) {
+            reversed.push_back("--help");
+            continue;
+        }
         bool empty_value = it->size() > 3 && it->compare(0, 2, "--") == 0 && it->back() == '=';
         if (empty_value)
             reversed.push_back("");
@@ -252,9 +258,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& given)
     if (command == pack_command) {
         if (pack_command->count("--volume-size")) {
             pack.volume_size = ParseSize(volume_size, INT32_MAX);
-            if (pack.volume_size < ENTRY_RECORD_SIZE + 1)
-                throw UsageError("--volume-size " + volume_size +
-                                 ": a volume must hold an entry record (56 bytes) and one data byte");
+            // The executable's share holds at least an entry record and the
+            // trailer, after up to 7 zeros that end it on a multiple of 8.
+            if (pack.volume_size < kSmallestVolume)
+                throw UsageError("--volume-size " + volume_size + ": at least " +
+                                 std::to_string(kSmallestVolume) +
+                                 " bytes (an entry record, the trailer and up to 7 bytes of alignment)");
         }
         if (pack_command->count("--threads"))
             pack.threads = ParseNumber(threads, "--threads", 1, 1024);

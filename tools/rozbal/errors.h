@@ -45,6 +45,16 @@ std::string ReadInputFile(const std::string& what, const std::filesystem::path& 
 // Prints "rozbal: text" on stderr: notes and warnings that do not stop the run.
 void Note(const std::string& text);
 
+// "1 file", "2 files": count and noun, the noun in the plural unless count is 1.
+std::string Count(uint64_t count, const std::string& noun);
+
+// "at least 54.7 s (547 pieces)": the least time the installer takes to
+// unpack `pieces`, whatever the machine: it pauses 100 ms before each.
+std::string UnpackTime(uint64_t pieces);
+
+// Warns on stderr with UnpackTime when unpacking takes more than a minute.
+void NoteUnpackTime(uint64_t pieces);
+
 // Warns when files, the archive's file count, is more than the installer's
 // progress bar counts (it takes only the count's low 16 bits).
 void NoteFileCount(uint64_t files);

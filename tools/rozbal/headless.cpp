@@ -52,6 +52,12 @@ void SendCommand(WindowRef, int command, intptr_t argument)
         g_headless.run.file_count = (uint32_t)argument;
     } else if (command == CMD_SHOW_FILE) {
         g_headless.run.shown.push_back((const char*)argument);
+        if (g_headless.options.on_piece)
+            g_headless.options.on_piece((const char*)argument);
+        if (InterruptGuard::Pending()) {
+            g_headless.run.interrupted = true;
+            g_cancel = 1;  // the worker stops after this piece and starts nothing
+        }
     }
 }
 
@@ -98,14 +104,22 @@ extern "C" void __wrap__Z8SysSleepj(uint32_t)
 {
 }
 
-// Their names are the mangled ones, and SysProcess (intptr_t) mangles as
+// Their names are the mangled ones, and SysProcess and SysFile (intptr_t) mangle as
 // long on Linux and as long long on 64-bit Windows.
 #ifdef _WIN32
 #define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Px
 #define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Px
+#define WRAP_WRITE __wrap__Z8SysWritexPKvj
+#define WRAP_REAL_WRITE __real__Z8SysWritexPKvj
+#define WRAP_WRITE_FILE __wrap__Z12SysWriteFilexPKvjPj
+#define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilexPKvjPj
 #else
 #define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Pl
 #define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Pl
+#define WRAP_WRITE __wrap__Z8SysWritelPKvj
+#define WRAP_REAL_WRITE __real__Z8SysWritelPKvj
+#define WRAP_WRITE_FILE __wrap__Z12SysWriteFilelPKvjPj
+#define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilelPKvjPj
 #endif
 
 extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, const char*, SysProcess*)
@@ -116,6 +130,34 @@ extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, const char*, 
 extern "C" int WRAP_START_ELEVATED(const char*, const char*, const char*, SysProcess*)
 {
     return 0;
+}
+
+// A write that fails may be the archive's fault (a piece written to a file
+// opened for reading) or the machine's (a full disk): the system's error
+// tells them apart.
+extern "C" uint32_t WRAP_REAL_WRITE(SysFile file, const void* buffer, uint32_t count);
+extern "C" int WRAP_REAL_WRITE_FILE(SysFile file, const void* buffer, uint32_t count, uint32_t* moved);
+
+static void NoteWriteError()
+{
+    if (!g_headless.run.write_error)
+        g_headless.run.write_error = LastError();
+}
+
+extern "C" uint32_t WRAP_WRITE(SysFile file, const void* buffer, uint32_t count)
+{
+    uint32_t written = WRAP_REAL_WRITE(file, buffer, count);
+    if (written != count)
+        NoteWriteError();
+    return written;
+}
+
+extern "C" int WRAP_WRITE_FILE(SysFile file, const void* buffer, uint32_t count, uint32_t* moved)
+{
+    int done = WRAP_REAL_WRITE_FILE(file, buffer, count, moved);
+    if (!done || *moved != count)
+        NoteWriteError();
+    return done;
 }
 
 // Deleting a file frees its inode, and on ext4 without a journal every file

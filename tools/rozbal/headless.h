@@ -6,7 +6,9 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 struct HeadlessOptions {
@@ -15,6 +17,8 @@ struct HeadlessOptions {
     // decline_password is set, a declined prompt.
     const char* password = nullptr;
     bool decline_password = false;
+    // Called as the worker shows each piece, with its name.
+    std::function<void(const char*)> on_piece;
 };
 
 struct HeadlessRun {
@@ -25,6 +29,8 @@ struct HeadlessRun {
     std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
     std::string missing_volume;      // the volume the worker asked for, as it named it
     std::string setup_program;       // the header's field, when it can be read
+    std::error_code write_error;     // the system's error of the first write that failed
+    bool interrupted = false;        // a signal came; the worker was cancelled after its piece
 };
 
 // Runs ExtractWorker once on archive (the installer's file, at most 259
@@ -33,6 +39,7 @@ struct HeadlessRun {
 // never starts the setup program: the window's CMD_HIDE is taken as a
 // cancel, which the worker checks before the launch, and the link leaves
 // SysStartProcess and SysStartElevated unable to start anything. The volume question is
-// answered No. The extraction stays for the caller, who reads it at
+// answered No. A signal caught by an InterruptGuard cancels the run after
+// the piece being written, as the window's Cancel would. The extraction stays for the caller, who reads it at
 // g_extract_dir and ends with RemoveExtraction().
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options);

@@ -38,9 +38,12 @@ class Scratch {
     {
         // A new name each try: creating it fails when anything is there,
         // a link included. Only the owner may look inside.
-        fs::path temp = fs::temp_directory_path();
-        std::random_device random;
         std::error_code error;
+        fs::path temp = fs::temp_directory_path(error);
+        if (error)
+            throw OutputError(
+                SystemMessage("no temporary directory (" + std::string(kTempVariable) + ")", error.value()));
+        std::random_device random;
         for (int attempt = 0; attempt < 100; attempt++) {
             path_ = temp / ("rozbal-verify-" + std::to_string(ProcessId()) + "-" + std::to_string(random()));
             if (fs::create_directory(path_, error)) {
@@ -71,21 +74,66 @@ class Scratch {
     fs::path path_;
 };
 
-RunOptions Run(const ReadOptions& options, const fs::path& temp_dir, bool skip_password)
+// The run's options; password receives --password in code page 1250, as
+// pack stores it, and must outlive the run.
+RunOptions Run(const ReadOptions& options, const fs::path& temp_dir, bool skip_password,
+               std::string& password)
 {
+    if (options.password && !Utf8ToCp1250(*options.password, password))
+        throw UsageError("--password: the text cannot be written in code page 1250");
     RunOptions run;
     run.archive = options.archive;
     run.temp_dir = temp_dir;
-    run.password = options.password ? options.password->c_str() : nullptr;
+    run.password = options.password ? password.c_str() : nullptr;
     run.skip_password = skip_password;
+    run.progress = !options.quiet;
     return run;
 }
+
+// What a failed or interrupted extract has written goes again: the target
+// when this run made it, else what came into it (it was empty).
+class TargetCleanup {
+  public:
+    // Call before the target is made.
+    explicit TargetCleanup(const fs::path& target) : target_(target)
+    {
+        std::error_code error;
+        for (fs::path at = fs::absolute(target, error); !error && !fs::exists(at, error);
+             at = at.parent_path())
+            made_ = at;  // the outermost directory that is not there yet
+    }
+    ~TargetCleanup()
+    {
+        std::error_code ignored;
+        if (done_)
+            return;
+        if (!made_.empty()) {
+            fs::remove_all(made_, ignored);
+            return;
+        }
+        for (const auto& entry : fs::directory_iterator(target_, ignored))
+            fs::remove_all(entry.path(), ignored);
+    }
+    TargetCleanup(const TargetCleanup&) = delete;
+    TargetCleanup& operator=(const TargetCleanup&) = delete;
+
+    void Done()
+    {
+        done_ = true;
+    }
+
+  private:
+    fs::path target_, made_;
+    bool done_ = false;
+};
 
 // Moves the extracted tree into target under UTF-8 names.
 void MoveOut(const fs::path& from, const fs::path& target)
 {
     std::vector<fs::path> entries{fs::recursive_directory_iterator(from), fs::recursive_directory_iterator()};
     for (const fs::path& entry : entries) {
+        if (int signal = InterruptGuard::Pending())
+            throw Interrupted(signal);
         std::string name = ExtractedName(entry.lexically_relative(from)), utf8;
         if (!Cp1250ToUtf8(name, utf8))
             throw InputError(DisplayText(name) + ": the name is not valid code page 1250");
@@ -139,6 +187,8 @@ void RunList(const ReadOptions& options)
                     DisplayText(piece.record.name).c_str());
         std::fflush(stdout);
     }
+    std::printf("\nunpacking: %s\n", UnpackTime(piece.number).c_str());
+    NoteUnpackTime(piece.number);
 }
 
 void ListNames(const ReadOptions& options)
@@ -155,16 +205,22 @@ ArchiveTotals RunVerify(const ReadOptions& options)
     Signature signature = ReadSignature(options.archive);
     if (signature.padding != 0)
         throw InputError(options.archive.string() + ": " + Describe(signature));
+    InterruptGuard interrupts;
     Scratch scratch;
-    InstallerRun run(Run(options, scratch.Path(), !options.password));
+    std::string password;
+    InstallerRun run(Run(options, scratch.Path(), !options.password, password));
     const ArchiveTotals& totals = run.Totals();
+    NoteUnpackTime(totals.pieces);
     if (!options.quiet)
-        std::printf("%s: OK: %zu files in %u pieces, %u volume%s, %llu bytes stored, %llu installed; %s\n",
-                    options.archive.string().c_str(), totals.files, totals.pieces, totals.volumes,
-                    totals.volumes == 1 ? "" : "s", static_cast<unsigned long long>(totals.stored),
+        std::printf("%s: OK: %s in %s, %s, %llu bytes stored, %llu installed; %s\n",
+                    options.archive.string().c_str(), Count(totals.files, "file").c_str(),
+                    Count(totals.pieces, "piece").c_str(), Count(totals.volumes, "volume").c_str(),
+                    static_cast<unsigned long long>(totals.stored),
                     static_cast<unsigned long long>(totals.installed), Describe(signature).c_str());
-    if (!options.quiet)
+    if (!options.quiet) {
+        std::printf("the installer unpacks it in %s\n", UnpackTime(totals.pieces).c_str());
         PrintLook(ReadLook(options.archive, ArchiveReader(options.archive).HeaderOffset()));
+    }
     return totals;
 }
 
@@ -173,14 +229,20 @@ void RunExtract(const ReadOptions& options)
     std::error_code error;
     if (fs::exists(options.target, error) && !fs::is_empty(options.target, error))
         throw UsageError(options.target.string() + " is not empty; extract into a new or empty directory");
+    std::string password;
+    RunOptions run_options = Run(options, options.target, false, password);
+    InterruptGuard interrupts;
+    TargetCleanup cleanup(options.target);
     fs::create_directories(options.target, error);
     if (error)
         throw OutputError(SystemMessage("cannot create " + options.target.string(), error.value()));
     // The target is the worker's temporary directory: its extraction
     // directory is made inside, and emptied into it at the end.
-    InstallerRun run(Run(options, options.target, false));
+    InstallerRun run(run_options);
     MoveOut(run.Extracted(), options.target);
+    cleanup.Done();
     if (!options.quiet)
-        std::printf("extracted %zu files into %s; the installer would start %s\n", run.Totals().files,
-                    options.target.string().c_str(), DisplayText(run.SetupProgram()).c_str());
+        std::printf("extracted %s into %s; the installer would start %s\n",
+                    Count(run.Totals().files, "file").c_str(), options.target.string().c_str(),
+                    DisplayText(run.SetupProgram()).c_str());
 }

@@ -5,6 +5,7 @@
 #include "extract/worker.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
+#include "tools/rozbal/progress.h"
 #include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
@@ -61,15 +62,27 @@ void RemoveExtractionHere()
 
 InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
 {
+    CheckRoom();
     std::error_code ignored;
     fs::path cwd = fs::current_path(ignored);
     HeadlessOptions headless;
     headless.password = options.password;
     headless.decline_password = !options.skip_password;
+    uint64_t total = 0;
+    for (uint32_t size : piece_sizes_)
+        total += size;
+    Progress progress(options.progress, total, piece_sizes_.size(), "pieces");
+    size_t shown = 0;
+    headless.on_piece = [&](const char*) {
+        progress.Advance(shown < piece_sizes_.size() ? piece_sizes_[shown] : 0, true);
+        shown++;
+    };
     std::string archive = WorkerPath(fs::absolute(options.archive));
     std::string temp = WorkerPath(fs::absolute(options.temp_dir));
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
+    if (!run.message)
+        progress.Finish();
     // Without the worker's trailing separator, so that the paths below it
     // are relative to it lexically, without a look at the disk per file.
     extracted_ = FromWorkerPath(g_extract_dir).parent_path();
@@ -77,6 +90,13 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     if (IsBlockName(setup_))
         setup_ = PlainName(setup_);
     try {
+        if (run.interrupted)
+            throw Interrupted(InterruptGuard::Pending());
+        // A write the system refused is this machine's fault, whatever the
+        // worker's box says.
+        if (run.write_error && IsMachineFault(run.write_error))
+            throw OutputError("cannot write in " + options.temp_dir.string() + ": " +
+                              run.write_error.message());
         if (run.message)
             throw InputError(Explain(run));
         CheckArchive();
@@ -85,6 +105,31 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
         RemoveExtractionHere();
         throw;
     }
+}
+
+// Before anything is written: the pieces' data all land in the temporary
+// directory, so a disk with less room fails the run for the machine's sake.
+// An archive the reader cannot walk is left to the worker's verdict.
+void InstallerRun::CheckRoom()
+{
+    uint64_t needed = 0;
+    try {
+        ArchiveReader reader(options_.archive);
+        Piece piece;
+        while (reader.Next(piece)) {
+            needed += piece.record.size;
+            piece_sizes_.push_back(piece.record.size);
+        }
+    } catch (const InputError&) {
+        return;
+    }
+    std::error_code error;
+    fs::space_info space = fs::space(options_.temp_dir, error);
+    if (!error && space.available < needed)
+        throw OutputError("cannot write in " + options_.temp_dir.string() + ": " +
+                          std::make_error_code(std::errc::no_space_on_device).message() +
+                          " (the pieces need " + std::to_string(needed) + " bytes, " +
+                          std::to_string(space.available) + " are free)");
 }
 
 InstallerRun::~InstallerRun()
@@ -108,9 +153,11 @@ std::string InstallerRun::Explain(const HeadlessRun& run) const
                (options_.archive.parent_path() / FromWorkerPath(run.missing_volume).filename()).string() +
                ": the archive goes on after piece " + std::to_string(run.shown.size());
     if (run.message == IDS_ERROR && run.shown.empty() && run.header_read) {
-        std::string why = CheckSetupField(run.setup_program);
-        if (!why.empty())
-            return archive + ": " + why;
+        try {
+            ArchiveReader reader(options_.archive);  // refuses a header the installer refuses
+        } catch (const InputError& e) {
+            return e.what();
+        }
     }
     size_t shown = run.shown.size();
     bool done = shown > 0 && std::string(g_prev_target) == std::string(g_extract_dir) + run.shown.back();
@@ -171,9 +218,11 @@ void InstallerRun::CheckArchive()
     totals_.files = names.size();
     uint32_t count = reader.Header().file_count;
     NoteFileCount(count);
+    // The installer takes the count only as its progress bar's range.
     if (count != names.size())
-        throw InputError(options_.archive.string() + ": the header counts " + std::to_string(count) +
-                         " files, the archive holds " + std::to_string(names.size()));
+        Note("warning: " + options_.archive.string() + ": the header counts " + std::to_string(count) +
+             " files, the archive holds " + std::to_string(names.size()) +
+             "; the installer's progress bar will not end at its end");
 }
 
 // Names that are one file on Windows, and the setup program among the files.
@@ -187,11 +236,15 @@ void InstallerRun::CheckTree()
                 c = '\\';
         bool is_file = entry.is_regular_file();
         auto [it, added] = seen.emplace(FoldCase(name), std::make_pair(name, is_file));
-        // Two directories of one name are one directory there, and harmless.
-        if (!added && (is_file || it->second.second))
-            throw InputError(options_.archive.string() + ": " + Quoted(name) + " and " +
-                             Quoted(it->second.first) +
-                             " differ only in letter case: on Windows they are one");
+        // Two directories of one name are one directory there, and harmless;
+        // two files are one, the later piece overwriting the earlier; a file
+        // and a directory of one name stop the installer.
+        std::string clash = options_.archive.string() + ": " + Quoted(name) + " and " +
+                            Quoted(it->second.first) + " differ only in letter case: on Windows they are one";
+        if (!added && is_file && it->second.second)
+            Note("warning: " + clash + " file, the later overwriting the earlier");
+        else if (!added && (is_file || it->second.second))
+            throw InputError(clash + ", and the installer cannot make both a file and a directory");
         if (is_file)
             totals_.installed += entry.file_size();
     }
@@ -199,15 +252,10 @@ void InstallerRun::CheckTree()
         auto it = seen.find(FoldCase(name));
         return it != seen.end() && it->second.second;
     };
-    // The system takes the program's path from the command line: the whole
-    // of it, or a part before a space.
-    bool found = holds_file(setup_);
-    for (size_t space = setup_.find(' '); !found && space != std::string::npos;
-         space = setup_.find(' ', space + 1))
-        found = holds_file(setup_.substr(0, space));
     if (setup_.empty())
         throw InputError(options_.archive.string() + ": the header names no setup program");
-    if (!found)
+    std::string arguments;
+    if (PickSetupProgram(setup_, holds_file, arguments).empty())
         throw InputError(options_.archive.string() + ": the setup program " + Quoted(setup_) +
                          " is not among the archive's files");
 }

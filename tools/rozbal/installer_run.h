@@ -9,12 +9,14 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 struct RunOptions {
     std::filesystem::path archive;
     std::filesystem::path temp_dir;  // the worker's temporary directory; must exist
     const char* password = nullptr;  // typed at the prompt; null: see skip_password
     bool skip_password = false;      // answer with the archive's own password
+    bool progress = false;           // draw the progress bar (on a terminal only)
 };
 
 // What the archive holds beside the worker's verdict, for the summary.
@@ -29,8 +31,11 @@ class InstallerRun {
   public:
     // Runs the worker. Throws InputError when the installer would stop,
     // naming the file, offset and piece where it can be told, and when the
-    // builder's own checks fail; the extraction is removed first. Warns
-    // when the file count is more than the progress bar counts.
+    // builder's own checks fail; OutputError when the temporary directory
+    // has no room for the pieces or the system refuses a write; Interrupted
+    // when a signal came during the run. The extraction is removed first.
+    // Warns when the file count differs from the files or is more than the
+    // progress bar counts, and when two files are one on Windows.
     explicit InstallerRun(const RunOptions& options);
     // Removes the extraction (the reserve file and the directory).
     ~InstallerRun();
@@ -55,6 +60,7 @@ class InstallerRun {
     }
 
   private:
+    void CheckRoom();
     std::string Explain(const HeadlessRun& run) const;
     void CheckTree();
     void CheckArchive();
@@ -63,4 +69,5 @@ class InstallerRun {
     std::filesystem::path extracted_;
     ArchiveTotals totals_;
     std::string setup_;
+    std::vector<uint32_t> piece_sizes_;  // data bytes of each piece, for the progress bar
 };

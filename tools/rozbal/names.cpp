@@ -4,6 +4,7 @@
 #include "archive/entry_name.h"
 #include "archive/format.h"
 #include "archive/path.h"
+#include "archive/setup_program.h"
 #include "tools/rozbal/errors.h"
 
 #include <cstdio>
@@ -85,12 +86,28 @@ std::string CheckSetupField(const std::string& field)
 {
     if (field.empty())
         return "the header names no setup program";
+    if (SetupFieldStaysInside(field.c_str()))
+        return {};
     std::string first = field.substr(0, field.find_first_of(" \t"));
-    std::string why = FaultText(first, EntryNameFault(first.c_str()));
-    if (!why.empty())
-        return "the installer refuses the setup program " + DisplayText(field) + ": in its part '" +
-               DisplayText(first) + "', " + why;
-    return {};
+    return "the installer refuses the setup program field '" + DisplayText(field) + "': its part '" +
+           DisplayText(first) + "' is refused: " + FaultText(first, EntryNameFault(first.c_str()));
+}
+
+std::string PickSetupProgram(const std::string& field, const std::function<bool(const std::string&)>& is_file,
+                             std::string& arguments)
+{
+    char program[TEXT_FIELD_SIZE];
+    auto test = [](const char* name, void* context) -> int {
+        return (*static_cast<const std::function<bool(const std::string&)>*>(context))(name);
+    };
+    size_t length = field.size() < TEXT_FIELD_SIZE
+                        ? FindSetupProgram(field.c_str(), test,
+                                           const_cast<void*>(static_cast<const void*>(&is_file)), program)
+                        : 0;
+    if (length == 0)
+        return {};
+    arguments = field.substr(length);
+    return program;
 }
 
 bool IsBlockName(const std::string& name)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 // Converts UTF-8 text to code page 1250 (system_*.cpp). Returns false when a character has
@@ -29,10 +30,17 @@ std::string FoldCase(const std::string& cp1250);
 std::string CheckArchiveName(const std::string& name);
 
 // Empty when the installer accepts `field` as its setup program field
-// (the program, then any arguments after a blank); otherwise why not: it is
-// empty, or its part before the first blank breaks the name rule, which the
-// installer checks before it writes anything.
+// (the program, then any arguments after a blank or tab); otherwise why not:
+// it is empty, or its part before the first blank or tab breaks the name
+// rule, which the installer checks before it writes anything.
 std::string CheckSetupField(const std::string& field);
+
+// The program the installer starts for the setup program field `field`, as
+// archive/setup_program.h picks it, with is_file saying which names are
+// files; arguments receives the rest of the field, from the blank on.
+// Empty when no part of the field is such a file.
+std::string PickSetupProgram(const std::string& field, const std::function<bool(const std::string&)>& is_file,
+                             std::string& arguments);
 
 // Whether the installer decodes `name` as a block file: its extension, as
 // the installer splits paths, is ".xxx" in any ASCII case.

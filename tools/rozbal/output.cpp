@@ -25,7 +25,7 @@ OutputFile::OutputFile(fs::path target) : target_(std::move(target))
                  fs::u8path("." + target_.filename().u8string() + ".part" + std::to_string(ProcessId()));
     fd_ = CreateExclusive(temporary_);
     if (fd_ < 0)
-        throw OutputError(SystemMessage("cannot create " + temporary_.string(), errno));
+        throw OutputError(SystemMessage("cannot create " + target_.string(), errno));
     buffer_.reserve(kBufferSize);
 }
 
@@ -104,6 +104,7 @@ VolumeSet::VolumeSet(const fs::path& output, const std::vector<unsigned char>& s
 
 void VolumeSet::WritePiece(uint32_t flags, const std::string& name, const unsigned char* data, uint32_t size)
 {
+    pieces_++;
     EntryRecord record{};
     record.flags = flags;
     record.size = size;
@@ -128,6 +129,11 @@ void VolumeSet::WriteTrailer()
 
 void VolumeSet::StartVolume()
 {
+    // SETUP.E999 is the last name with a three-letter extension; a thousand
+    // files of one installer are a mistake in the size, not a plan.
+    if (files_.size() > kMostVolumes)
+        throw UsageError("--volume-size: the archive needs more than " + std::to_string(kMostVolumes) +
+                         " volumes; give a larger size");
     if (files_.size() == 1)
         WriteTrailer();
     files_.back()->Close();

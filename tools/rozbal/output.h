@@ -45,8 +45,11 @@ class OutputFile {
     std::vector<unsigned char> buffer_;
 };
 
+// The most volumes a pack writes beside the executable.
+constexpr unsigned kMostVolumes = 999;
+
 // The executable (stub, header, pieces, zeros to a multiple of 8, trailer)
-// and its volumes.
+// and its volumes. Starting volume 1000 throws UsageError.
 class VolumeSet : public PieceSink {
   public:
     // Starts the executable `output` with the stub and the header.
@@ -66,6 +69,11 @@ class VolumeSet : public PieceSink {
     {
         return files_;
     }
+    // The pieces written so far.
+    uint64_t Pieces() const
+    {
+        return pieces_;
+    }
 
   private:
     void WriteTrailer();
@@ -73,4 +81,5 @@ class VolumeSet : public PieceSink {
     std::filesystem::path output_;
     uint32_t header_offset_;
     std::vector<std::unique_ptr<OutputFile>> files_;  // [0] the executable, [n] volume n
+    uint64_t pieces_ = 0;
 };

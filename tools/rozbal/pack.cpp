@@ -1,11 +1,13 @@
 #include "tools/rozbal/pack.h"
 
 #include "archive/format.h"
+#include "archive/path.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/layout.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/output.h"
 #include "tools/rozbal/parallel_encoder.h"
+#include "tools/rozbal/pe.h"
 #include "tools/rozbal/progress.h"
 #include "tools/rozbal/signature.h"
 #include "tools/rozbal/system.h"
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -88,17 +91,50 @@ void SetTextField(char* field, const std::string& utf8, const char* option)
     std::memcpy(field, text.data(), text.size());
 }
 
-const PackFile& FindSetup(const TreeScan& scan, const std::string& setup)
+// The header's setup program field for --setup: the program, a file of the
+// tree by the name the installer gives it (a compressed file decoded), then
+// any arguments, picked as the installer picks them.
+std::string SetupField(const TreeScan& scan, const std::string& setup)
 {
-    std::string wanted = setup;
-    for (char& c : wanted)
-        if (c == '\\')
-            c = '/';
-    wanted = fs::path(wanted).lexically_normal().generic_string();
+    std::string field;
+    if (!Utf8ToCp1250(setup, field))
+        throw UsageError("--setup " + setup + ": the text cannot be written in code page 1250");
+    auto backslashed = [](std::string name) {
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return name;
+    };
+    if (field.size() > TEXT_FIELD_SIZE - 1)
+        throw UsageError(
+            "--setup " + setup + ": " + std::to_string(field.size()) +
+            " bytes in code page 1250 with its arguments, the installer's field holds at most 47");
+    std::map<std::string, const PackFile*> installed;  // by FoldCase'd name
     for (const PackFile& file : scan.files)
-        if (file.relative == wanted)
-            return file;
-    throw UsageError("--setup " + setup + ": no such file in the tree");
+        installed.emplace(FoldCase(file.compressed ? PlainName(file.archive_name) : file.archive_name),
+                          &file);
+    std::string arguments;
+    std::string program = PickSetupProgram(
+        field, [&](const std::string& name) { return installed.count(FoldCase(backslashed(name))) != 0; },
+        arguments);
+    if (program.empty())
+        throw UsageError("--setup " + setup + ": no such file in the tree" +
+                         (field.find_first_of(" \t") != std::string::npos
+                              ? " (the program is the first part, up to a blank, that names a file)"
+                              : ""));
+    // Windows starts a program or a batch file; anything else would fail
+    // only after the user waited for the whole unpacking.
+    const PackFile& file = *installed.at(FoldCase(backslashed(program)));
+    std::string extension = program.substr(program.size() - std::min<size_t>(program.size(), 4));
+    PeHeaders pe;
+    if (!EqualNoCase(extension.c_str(), ".bat") && !EqualNoCase(extension.c_str(), ".cmd") &&
+        !ReadPeHeaders(file.source, pe))
+        throw UsageError("--setup " + setup + ": Windows cannot start '" + file.relative +
+                         "': it is neither a program (it has no PE headers) nor a .bat or .cmd file");
+    // The program with the installer's separators; the arguments as given.
+    field = backslashed(program) + arguments;
+    std::string why = CheckSetupField(field);
+    if (!why.empty())
+        throw UsageError("--setup " + setup + ": " + why);
+    return field;
 }
 
 ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
@@ -108,10 +144,7 @@ ArchiveHeader MakeHeader(const PackOptions& options, const TreeScan& scan)
     ArchiveHeader header{};
     header.file_count = static_cast<uint32_t>(scan.files.size());
     header.close_when_done = options.stay ? 0 : 1;
-    std::string setup = FindSetup(scan, options.setup).archive_name;
-    std::string why = CheckSetupField(setup);
-    if (!why.empty())
-        throw UsageError("--setup " + options.setup + ": " + why);
+    std::string setup = SetupField(scan, options.setup);
     std::memcpy(header.setup_program, setup.data(), setup.size());
     SetTextField(header.title, options.title, "--title");
     SetTextField(header.password, options.password, "--password");
@@ -130,6 +163,19 @@ std::vector<unsigned char> ReadStub(const fs::path& path)
     if (!error && size > kLargestExecutable)
         throw InputError("the stub " + path.string() +
                          " is too large: the installer reads files of up to 2 GiB");
+    // The stub is a Windows GUI program for a machine the installer runs
+    // on, and ends with its last section: anything after it (an archive, a
+    // debug table) would lie between the program and the new archive.
+    PeHeaders pe;
+    if (!ReadPeHeaders(path, pe))
+        throw InputError("the stub " + path.string() + " is not a Windows program (it has no PE headers)");
+    if (pe.machine != PE_MACHINE_I386 && pe.machine != PE_MACHINE_AMD64)
+        throw InputError("the stub " + path.string() + " is not built for i386 or AMD64");
+    if (pe.subsystem != PE_SUBSYSTEM_GUI)
+        throw InputError("the stub " + path.string() + " is not a Windows GUI program");
+    if (!error && pe.image_end < size)
+        throw InputError("the stub " + path.string() + " has " + std::to_string(size - pe.image_end) +
+                         " bytes after its last section (an installer already?): pack with the bare stub");
     std::vector<unsigned char> stub(error ? 0 : size);
     std::ifstream in(path, std::ios::binary);
     if (error || !in.read(reinterpret_cast<char*>(stub.data()), static_cast<std::streamsize>(stub.size())))
@@ -277,17 +323,23 @@ void RunPack(const PackOptions& options)
         if (fs::exists(output.Files()[i]->Target(), error))
             Note("overwriting " + output.Files()[i]->Target().string());
     output.Commit();
-    fs::path stale = VolumePath(options.output, static_cast<unsigned>(output.Files().size()));
-    if (fs::exists(stale, error))
+    // The installer never reads past the last piece, so higher volumes of
+    // an earlier pack stay unread; each is named, so that none ships by mistake.
+    for (auto number = static_cast<unsigned>(output.Files().size());; number++) {
+        fs::path stale = VolumePath(options.output, number);
+        if (!fs::exists(stale, error))
+            break;
         Note("note: " + stale.string() + " is left from an earlier pack; the installer does not read it");
+    }
 
+    NoteUnpackTime(output.Pieces());
     if (!options.quiet) {
         uint64_t written = 0;
         for (const auto& file : output.Files())
             written += file->Size();
-        std::fprintf(stderr, "rozbal: %zu files, %llu bytes -> %s (%llu bytes in %zu file%s)\n",
-                     scan.files.size(), static_cast<unsigned long long>(total),
-                     options.output.string().c_str(), static_cast<unsigned long long>(written),
-                     output.Files().size(), output.Files().size() == 1 ? "" : "s");
+        std::printf("%s, %llu bytes -> %s (%llu bytes in %s); the installer unpacks it in %s\n",
+                    Count(scan.files.size(), "file").c_str(), static_cast<unsigned long long>(total),
+                    options.output.string().c_str(), static_cast<unsigned long long>(written),
+                    Count(output.Files().size(), "file").c_str(), UnpackTime(output.Pieces()).c_str());
     }
 }

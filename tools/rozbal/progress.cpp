@@ -11,10 +11,11 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
 }  // namespace
 
-Progress::Progress(bool enabled, uint64_t total_bytes, size_t total_files)
-    : enabled_(enabled && IsTerminal(stderr)),
+Progress::Progress(bool enabled, uint64_t total_bytes, size_t total_files, const char* unit)
+    : enabled_(enabled && IsTerminal(stdout) && IsTerminal(stderr)),
       total_bytes_(total_bytes),
       total_files_(total_files),
+      unit_(unit),
       start_(std::chrono::steady_clock::now()),
       last_draw_(start_)
 {
@@ -61,8 +62,8 @@ void Progress::Draw()
     bar[kBarWidth] = 0;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     double rate = seconds > 0 ? bytes_ / 1e6 / seconds : 0;
-    std::fprintf(stderr, "\r[%s] %3d%%  %.1f/%.1f MB  %zu/%zu files  %.1f MB/s ", bar,
+    std::fprintf(stderr, "\r[%s] %3d%%  %.1f/%.1f MB  %zu/%zu %s  %.1f MB/s ", bar,
                  static_cast<int>(fraction * 100), bytes_ / 1e6, total_bytes_ / 1e6, files_, total_files_,
-                 rate);
+                 unit_, rate);
     std::fflush(stderr);
 }

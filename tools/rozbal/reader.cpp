@@ -9,6 +9,18 @@
 
 namespace fs = std::filesystem;
 
+SysFile OpenInput(const fs::path& path)
+{
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        throw InputError(path.string() + " is a directory, not an installer");
+    errno = 0;
+    SysFile file = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
+    if (file == SYS_NO_FILE)
+        throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
+    return file;
+}
+
 ArchiveReader::ArchiveReader(const fs::path& archive) : archive_(archive)
 {
     Open(archive);
@@ -28,6 +40,11 @@ ArchiveReader::ArchiveReader(const fs::path& archive) : archive_(archive)
                          " do not point to a header");
     if (!ReadArchiveHeader(file_, &header_))
         throw InputError(archive.string() + " holds no archive: a text field of its header has no end");
+    // The installer refuses such a header before it writes anything; a
+    // file without an archive (a bare stub) reads its own bytes as one.
+    std::string why = CheckSetupField(header_.setup_program);
+    if (!why.empty())
+        throw InputError(archive.string() + " holds no archive the installer accepts: " + why);
     offset_ = header_offset_ + ARCHIVE_HEADER_SIZE;
 }
 
@@ -42,15 +59,9 @@ void ArchiveReader::Open(const fs::path& path)
     if (file_ != SYS_NO_FILE)
         SysClose(file_);
     current_ = path;
-    std::error_code error;
     if (WorkerPath(path).size() >= SYS_PATH_SIZE)
         throw InputError(path.string() + ": the path is longer than the installer's 259 characters");
-    if (fs::is_directory(path, error))
-        throw InputError(path.string() + " is a directory");
-    errno = 0;
-    file_ = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
-    if (file_ == SYS_NO_FILE)
-        throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
+    file_ = OpenInput(path);
 }
 
 void ArchiveReader::Fail(const Piece& piece, const std::string& why) const

@@ -20,6 +20,10 @@ struct Piece {
     const unsigned char* data = nullptr;  // record.size bytes, valid until the next Next()
 };
 
+// Opens an installer or a volume for reading with the installer's platform
+// layer. Throws InputError for a directory and a file that cannot be opened.
+SysFile OpenInput(const std::filesystem::path& path);
+
 class ArchiveReader {
   public:
     // Opens `archive` and reads its header. Throws InputError for a missing

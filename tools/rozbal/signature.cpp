@@ -2,6 +2,7 @@
 
 #include "archive/container.h"
 #include "tools/rozbal/errors.h"
+#include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
 #include <errno.h>
@@ -9,12 +10,8 @@
 namespace {
 
 struct File {
-    explicit File(const std::filesystem::path& path)
+    explicit File(const std::filesystem::path& path) : handle(OpenInput(path))
     {
-        errno = 0;
-        handle = SysOpenFile(WorkerPath(path).c_str(), SYS_OPEN_READ);
-        if (handle == SYS_NO_FILE)
-            throw InputError(SystemMessage("cannot open " + path.string(), errno ? errno : ENOENT));
     }
     ~File()
     {
@@ -92,7 +89,11 @@ std::string Describe(const Signature& signature)
         return signature.named
                    ? "not signed (the certificate table its PE header names does not end the file)"
                    : "not signed";
-    std::string text = "signed, certificate table of " + std::to_string(signature.table_size) + " bytes";
+    // Only the table's place is read here, not whether its signature
+    // matches the file: that takes a signing tool's verify command.
+    std::string text = "certificate table of " + std::to_string(signature.table_size) +
+                       " bytes present, signature not checked (osslsigncode verify or signtool verify "
+                       "checks it)";
     if (signature.padding == 0)
         return text;
     return text + ", but signed unaligned: " + std::to_string(signature.padding) +

@@ -19,6 +19,7 @@ struct Signature {
 // Reads the signature of `file`. Throws InputError when it cannot be opened.
 Signature ReadSignature(const std::filesystem::path& file);
 
-// "not signed", "signed, certificate table of N bytes", or for a file signed
-// unaligned what is wrong and how to mend it.
+// "not signed", "certificate table of N bytes present, signature not
+// checked" with the tools that check it, or for a file signed unaligned what
+// is wrong and how to mend it.
 std::string Describe(const Signature& signature);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The command line as UTF-8 texts, argv[0] first, whatever the system's or
@@ -29,6 +30,14 @@ std::string ExtractedName(const std::filesystem::path& relative);
 // exists; a file descriptor, or -1 with errno set.
 int OpenForReading(const std::filesystem::path& path);
 int CreateExclusive(const std::filesystem::path& path);
+
+// The error of the system call that just failed in the installer's platform
+// layer: errno, or on Windows GetLastError().
+std::error_code LastError();
+
+// Whether `error` is the machine's fault rather than the data's: no room, no
+// permission, a read-only or failing disk.
+bool IsMachineFault(const std::error_code& error);
 
 // Whether `stream` is a terminal (a console on Windows).
 bool IsTerminal(std::FILE* stream);

@@ -109,6 +109,20 @@ int CreateExclusive(const fs::path& path)
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
+std::error_code LastError()
+{
+    return std::error_code(errno, std::generic_category());
+}
+
+bool IsMachineFault(const std::error_code& error)
+{
+    for (std::errc fault : {std::errc::no_space_on_device, std::errc::permission_denied,
+                            std::errc::read_only_file_system, std::errc::io_error, std::errc::file_too_large})
+        if (error == fault)
+            return true;
+    return error.value() == EDQUOT;
+}
+
 bool IsTerminal(std::FILE* stream)
 {
     return isatty(fileno(stream));

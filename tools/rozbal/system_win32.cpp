@@ -130,6 +130,20 @@ int CreateExclusive(const fs::path& path)
                   _S_IREAD | _S_IWRITE);
 }
 
+std::error_code LastError()
+{
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+}
+
+bool IsMachineFault(const std::error_code& error)
+{
+    for (DWORD fault : {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ERROR_ACCESS_DENIED, ERROR_WRITE_PROTECT,
+                        ERROR_WRITE_FAULT, ERROR_NOT_ENOUGH_QUOTA})
+        if (error.value() == static_cast<int>(fault))
+            return true;
+    return false;
+}
+
 bool IsTerminal(std::FILE* stream)
 {
     DWORD mode;

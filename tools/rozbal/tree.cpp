@@ -28,36 +28,59 @@ std::string Join(const std::string& parent, char separator, const std::string& n
     return parent.empty() ? name : parent + separator + name;
 }
 
-// The code page 1250 form of one path component.
-std::string ConvertComponent(const std::string& name, const std::string& relative)
+// The names the tree refuses, each with its reason, so that one run names
+// them all.
+using Refusals = std::vector<std::string>;
+
+constexpr size_t kRefusalsShown = 50;
+
+// The code page 1250 form of one path component into converted; false, with
+// the reason recorded, when it has none.
+bool ConvertComponent(const std::string& name, const std::string& relative, std::string& converted,
+                      Refusals& refused)
 {
     if (name.find('\\') != std::string::npos)
-        throw InputError(Quoted(relative) +
-                         ": a backslash in a name would become a directory level on Windows");
-    std::string converted;
-    if (!Utf8ToCp1250(name, converted))
-        throw InputError(Quoted(relative) +
-                         ": the name cannot be written in code page 1250 "
-                         "(the installer's character set)");
-    return converted;
+        refused.push_back(Quoted(relative) +
+                          ": a backslash in a name would become a directory level on Windows");
+    else if (!Utf8ToCp1250(name, converted))
+        refused.push_back(Quoted(relative) +
+                          ": the name cannot be written in code page 1250 (the installer's character set)");
+    else
+        return true;
+    return false;
+}
+
+// Why the installer refuses the archive name of a file, or "".
+std::string NameFault(const std::string& plain, bool compressed)
+{
+    if (!compressed && IsBlockName(plain))
+        return "the installer decodes names ending in .xxx as block files; compress it (--compress) or "
+               "rename it";
+    std::string why = CheckArchiveName(compressed ? plain + ".xxx" : plain);
+    if (why.empty())
+        return why;
+    if (compressed && CheckArchiveName(plain).empty())
+        why += ", only because compressing adds .xxx: store it uncompressed or shorten it";
+    return "unusable as an archive name: " + why;
 }
 
 void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string& name,
-             const std::string& relative, const CompressRule& rule)
+             const std::string& relative, const CompressRule& rule, Refusals& refused)
 {
     PackFile file;
     file.source = entry.path();
     file.relative = relative;
     file.compressed = rule.Matches(relative);
-    std::string plain = Join(node.archive, '\\', ConvertComponent(name, relative));
-    if (!file.compressed && IsBlockName(plain))
-        throw InputError(Quoted(relative) +
-                         ": the installer decodes names ending in .xxx as block files; "
-                         "compress it (--compress) or rename it");
+    std::string converted;
+    if (!ConvertComponent(name, relative, converted, refused))
+        return;
+    std::string plain = Join(node.archive, '\\', converted);
+    std::string why = NameFault(plain, file.compressed);
+    if (!why.empty()) {
+        refused.push_back(Quoted(relative) + ": " + why);
+        return;
+    }
     file.archive_name = file.compressed ? plain + ".xxx" : plain;
-    std::string why = CheckArchiveName(file.archive_name);
-    if (!why.empty())
-        throw InputError(Quoted(relative) + ": unusable as an archive name: " + why);
     std::error_code error;
     file.size = entry.file_size(error);
     if (error)
@@ -65,7 +88,7 @@ void AddFile(DirNode& node, const fs::directory_entry& entry, const std::string&
     node.files.push_back(std::move(file));
 }
 
-void ScanDirectory(const fs::path& path, DirNode& node, const CompressRule& rule)
+void ScanDirectory(const fs::path& path, DirNode& node, const CompressRule& rule, Refusals& refused)
 {
     std::error_code error;
     fs::directory_iterator it(path, error), end;
@@ -81,21 +104,40 @@ void ScanDirectory(const fs::path& path, DirNode& node, const CompressRule& rule
                 throw InputError(Quoted(relative) +
                                  ": a symbolic link to something other than a regular file "
                                  "cannot be stored");
-            AddFile(node, entry, name, relative, rule);
+            AddFile(node, entry, name, relative, rule, refused);
         } else if (fs::is_directory(status)) {
             DirNode child;
             child.relative = relative;
-            child.archive = Join(node.archive, '\\', ConvertComponent(name, relative));
-            ScanDirectory(entry.path(), child, rule);
+            std::string converted;
+            if (!ConvertComponent(name, relative, converted, refused))
+                continue;
+            child.archive = Join(node.archive, '\\', converted);
+            ScanDirectory(entry.path(), child, rule, refused);
             node.dirs.push_back(std::move(child));
         } else if (fs::is_regular_file(status)) {
-            AddFile(node, entry, name, relative, rule);
+            AddFile(node, entry, name, relative, rule, refused);
         } else {
             throw InputError(Quoted(relative) + ": not a regular file or directory");
         }
     }
     if (error)
         throw InputError(SystemMessage("cannot read directory " + path.string(), error.value()));
+}
+
+// One message for every refused name, the first 50 in full.
+void ReportRefusals(Refusals& refused)
+{
+    if (refused.empty())
+        return;
+    std::sort(refused.begin(), refused.end());
+    if (refused.size() == 1)
+        throw InputError(refused[0]);
+    std::string text = std::to_string(refused.size()) + " names cannot be stored:";
+    for (size_t i = 0; i < refused.size() && i < kRefusalsShown; i++)
+        text += "\n  " + refused[i];
+    if (refused.size() > kRefusalsShown)
+        text += "\n  and " + std::to_string(refused.size() - kRefusalsShown) + " more";
+    throw InputError(text);
 }
 
 bool HasFiles(const DirNode& node)
@@ -267,10 +309,15 @@ bool CompressRule::Matches(const std::string& relative_path) const
 TreeScan ScanTree(const fs::path& root, const CompressRule& rule)
 {
     std::error_code error;
+    if (!fs::exists(root, error))
+        throw InputError(error ? SystemMessage(root.string(), error.value())
+                               : root.string() + ": does not exist");
     if (!fs::is_directory(root, error))
         throw InputError(root.string() + ": not a directory");
     DirNode top;
-    ScanDirectory(root, top, rule);
+    Refusals refused;
+    ScanDirectory(root, top, rule, refused);
+    ReportRefusals(refused);
     Sort(top);
     std::map<std::string, std::string> seen;
     CheckCollisions(top, seen);

@@ -41,10 +41,11 @@ struct TreeScan {
 // files, sorted byte-wise by archive name, before its subdirectories, sorted
 // likewise, so that the installer, which creates one directory level per
 // file, always finds a file's parent directory made. Directories without any
-// file below them are left out with a warning. Throws InputError naming the
-// path for: an unreadable directory, a special file or a link to anything
-// but a regular file, a name that cannot be converted or that the installer
-// would refuse, a plain file whose name ends in ".xxx", two names that are
+// file below them are left out with a warning. Throws InputError naming
+// every name that cannot be converted or that the installer would refuse,
+// and every plain file whose name ends in ".xxx" (after the first 50, how
+// many more); naming the path for: an unreadable directory, a special file
+// or a link to anything but a regular file, two names that are
 // one on Windows, a directory holding subdirectories but no file of its own,
 // and a tree without files.
 TreeScan ScanTree(const std::filesystem::path& root, const CompressRule& rule);

@@ -168,6 +168,12 @@ expect 3 "no temporary directory (TMPDIR): No such file or directory" \
 ) || exit 1
 [ -z "$(find tmp -name 'rozbal-verify-*')" ] || fail "a failed verify left $(ls -A tmp)"
 [ ! -e Full ] || fail "a failed extract left Full"
+# Too little room for the pieces is told before anything is written: a
+# 256 KB tmpfs of this test's own, in a mount namespace that ends with it.
+mkdir small
+expect 3 "No space left on device (the pieces need " unshare -m sh -c \
+    "mount -t tmpfs -o size=256K tmpfs small && TMPDIR=small exec '$ROZBAL_BUILDER' verify BIG.EXE"
+grep -qF " bytes, 262144 are free)" out.txt || fail "verify: $(cat out.txt)"
 
 # Unpacked on its own with its stub beside it, it needs no --stub.
 mkdir tool

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "extract/port.h"
 #include "platform/platform.h"
 
 namespace {
@@ -44,30 +45,6 @@ int CopyPath(char* buffer, const char* text)
     return (int)length;
 }
 
-int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// What follows program at the start of command_line (quoted or not) and the
-// blanks after it; null when command_line does not begin with program.
-const char* ArgumentsAfter(const char* program, const char* command_line)
-{
-    size_t length = strlen(program);
-    const char* at = command_line;
-    if (at[0] == '"' && strncmp(at + 1, program, length) == 0 && at[length + 1] == '"')
-        at += length + 2;
-    else if (strncmp(at, program, length) == 0)
-        at += length;
-    else
-        return NULL;
-    if (*at && !IsBlank(*at))
-        return NULL;
-    while (IsBlank(*at))
-        at++;
-    return at;
-}
-
 }  // namespace
 
 // A name with neither drive nor directory lies in the current directory,
@@ -108,11 +85,11 @@ int StartProgram(const char* program, const char* command_line, const char* dire
                  SysProcess* process)
 {
     char copy[SYS_PATH_SIZE];
-    const char* arguments = ArgumentsAfter(program, command_line);
+    const char* arguments = SysArgumentsAfter(program, command_line);
     if (!arguments || CopyPath(copy, command_line) < 0)
         return 0;
-    int started = SysStartProcess(program, copy, arguments, directory, process);
+    int started = StartProcess(program, copy, directory, process);
     if (started == SYS_START_NEEDS_ELEVATION)
-        started = SysStartElevated(program, arguments, directory, process);
+        started = StartElevated(program, arguments, directory, process);
     return started == SYS_STARTED;
 }

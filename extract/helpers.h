@@ -26,7 +26,8 @@ void RemoveDirectoryTree(const char* path);
 // which also releases it. command_line must begin with program's text, in
 // double quotes or not; what follows are the arguments. When the system
 // will run the program only as administrator, it is started again that
-// way, the system asking the user. Returns non-zero with the process in
+// way, the system asking the user. Both starts go through the worker's port
+// (extract/port.h). Returns non-zero with the process in
 // *process when it started; 0 when it could not start, when the user
 // declined, when command_line does not begin with program and when it is
 // longer than a path can be.

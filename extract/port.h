@@ -1,10 +1,16 @@
-// How the worker reaches the progress window. On Windows these are window
-// messages, message boxes and the password dialog owned by the window; the
-// native build has a window thread with a real queue and scripted answers,
-// so that the worker's whole logic runs in native tests.
+// How the worker reaches the progress window, and the few system services
+// that only the installer itself may use for real: the pause that paces the
+// window, the setup program's start and the delete of a decoded block file.
+// On Windows these are window messages, message boxes and the password
+// dialog owned by the window, and the system's own calls; the native build
+// has a window thread with a real queue and scripted answers, so that the
+// worker's whole logic runs in native tests; the builder's port starts
+// nothing from an archive and records what the installer would start.
 #pragma once
 
 #include <stdint.h>
+
+#include "platform/platform.h"
 
 typedef void* WindowRef;  // the progress window (HWND on Windows)
 
@@ -25,6 +31,21 @@ int ShowMessageBox(WindowRef window, const char* text, const char* caption, unsi
 // other value when the user declined (buffer untouched).
 int AskPassword(WindowRef window, char* buffer);
 
-// Loads message text id (an IDS_ value) into buffer of size bytes, in code
-// page 1250. Returns the length, 0 when there is no such text.
+// Loads message text id (an IDS_ value) into buffer of size bytes, in the
+// ANSI code page. Returns the length, 0 when there is no such text.
 int LoadText(int id, char* buffer, int size);
+
+// Pauses the worker after it has shown a piece, so that the name can be
+// read (SysSleep).
+void PauseWorker(uint32_t milliseconds);
+
+// Start the setup program and wait for it: the contracts of
+// SysStartProcess, SysStartElevated and SysWaitProcess. A port that starts
+// nothing answers as if the program had started and ended at once.
+int StartProcess(const char* program, char* command_line, const char* directory, SysProcess* process);
+int StartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process);
+void WaitProcess(SysProcess process);
+
+// Deletes a block file once it is decoded (SysDeleteFile). Returns non-zero
+// when it is gone from path.
+int DeleteDecodedFile(const char* path);

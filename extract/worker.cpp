@@ -217,7 +217,7 @@ static int DecodePrevious(void)
     // Stopped because the window took over, the decode is no lack of room.
     if (!DecodeBlockFile(g_prev_target, plain, ExtractionKept))
         return Fail(ExtractionKept() ? IDS_NO_SPACE : IDS_ERROR);
-    SysDeleteFile(g_prev_target);
+    DeleteDecodedFile(g_prev_target);
     return 1;
 }
 
@@ -263,7 +263,7 @@ static int WritePiece(void)
         !JoinPath(g_run.target, g_run.directory, g_run.record.name) || !InExtraction(MakeTargetDirectory))
         return Fail(IDS_ERROR);
     SendCommand(g_run.progress, CMD_SHOW_FILE, (intptr_t)g_run.record.name);
-    SysSleep(100);
+    PauseWorker(100);
     return InExtraction(WriteTarget);
 }
 
@@ -353,7 +353,7 @@ static void Launch(void)
     if (kept)
         LeaveExtraction();
     if (started)
-        SysWaitProcess(process);
+        WaitProcess(process);
     else
         ShowError(IDS_ERROR);
     if (g_run.header.close_when_done || !kept)

@@ -89,7 +89,8 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size);
 // Non-zero when byte is the first byte of a double-byte character in the
 // ANSI code page (IsDBCSLeadByte); always 0 in single-byte code pages such
 // as 1250. The byte after a lead byte is part of the same character, even
-// when it looks like '\\' or '.'.
+// when it looks like '\\' or '.'. POSIX systems have no ANSI code page:
+// ROZBAL_ANSI_CODE_PAGE in the environment stands in for it, 1250 unset.
 int SysIsLeadByte(unsigned char byte);
 
 typedef intptr_t SysProcess;
@@ -101,17 +102,22 @@ enum {
     SYS_START_NEEDS_ELEVATION = 2,  // the program must run as administrator
 };
 
+// The arguments in command_line, which begins with program's text, in
+// double quotes or not, then a blank or its end: what follows, leading
+// blanks skipped. Null when command_line does not begin so.
+const char* SysArgumentsAfter(const char* program, const char* command_line);
+
 // Starts program, a full path that no search is made for, with command_line
-// as the text it gets (arguments: the part of it after the program), shown
-// normally, in directory as its current directory, inheriting the
-// environment and handles (CreateProcessA with the explicit application name
-// and lpCurrentDirectory, STARTF_USESHOWWINDOW / SW_SHOW). command_line may
-// be modified during the call. Returns SYS_STARTED with the process in
-// *process, SYS_START_NEEDS_ELEVATION when the system refuses it to a process
-// without administrator rights (ERROR_ELEVATION_REQUIRED), SYS_START_FAILED
-// otherwise.
-int SysStartProcess(const char* program, char* command_line, const char* arguments, const char* directory,
-                    SysProcess* process);
+// as the text it gets, shown normally, in directory as its current
+// directory, inheriting the environment and handles (CreateProcessA with the
+// explicit application name and lpCurrentDirectory, STARTF_USESHOWWINDOW /
+// SW_SHOW). command_line begins with program (SysArgumentsAfter); Windows
+// hands the program the whole line, POSIX the arguments split at blanks,
+// double quotes grouping. command_line may be modified during the call.
+// Returns SYS_STARTED with the process in *process, SYS_START_NEEDS_ELEVATION
+// when the system refuses it to a process without administrator rights
+// (ERROR_ELEVATION_REQUIRED), SYS_START_FAILED otherwise.
+int SysStartProcess(const char* program, char* command_line, const char* directory, SysProcess* process);
 
 // Starts program with arguments as administrator, in directory, the system
 // asking the user (ShellExecuteExA, verb "runas", lpDirectory,

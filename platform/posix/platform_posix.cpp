@@ -4,7 +4,6 @@
 // close-on-exec: like the Windows handles they stand for, they are not
 // inheritable, so a started program never holds our files open.
 #include "platform/platform.h"
-#include "platform/posix/platform_posix.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -343,27 +342,16 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
     return (uint32_t)length;
 }
 
-SysElevationHook g_sys_elevation;
-
-void (*g_sys_before_start)(void);
-
-int SysStartProcess(const char* program, char*, const char* arguments, const char* directory,
-                    SysProcess* process)
+int SysStartProcess(const char* program, char* command_line, const char* directory, SysProcess* process)
 {
-    if (g_sys_before_start)
-        g_sys_before_start();
-    if (g_sys_elevation.required)
-        return SYS_START_NEEDS_ELEVATION;
-    return Spawn(program, arguments, directory, process) ? SYS_STARTED : SYS_START_FAILED;
+    const char* arguments = SysArgumentsAfter(program, command_line);
+    return arguments && Spawn(program, arguments, directory, process) ? SYS_STARTED : SYS_START_FAILED;
 }
 
-// No prompt here: the hook gives the user's answer.
+// Nothing to elevate: a plain start.
 int SysStartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
 {
-    if (g_sys_elevation.declined || !Spawn(program, arguments, directory, process))
-        return 0;
-    g_sys_elevation.elevated_starts++;
-    return 1;
+    return Spawn(program, arguments, directory, process);
 }
 
 void SysWaitProcess(SysProcess process)
@@ -372,20 +360,14 @@ void SysWaitProcess(SysProcess process)
     while (waitpid((pid_t)process, &status, 0) < 0 && errno == EINTR) {}
 }
 
-// Single-byte until a test says otherwise: nothing on a POSIX system names
-// an ANSI code page.
-static unsigned g_code_page = 1250;
-
-void SysSetCodePage(unsigned code_page)
-{
-    g_code_page = code_page;
-}
-
 // The lead-byte ranges of the double-byte ANSI code pages: Japanese (932),
 // Simplified Chinese (936), Korean (949) and Traditional Chinese (950).
 int SysIsLeadByte(unsigned char byte)
 {
-    switch (g_code_page) {
+    if (byte < 0x81)
+        return 0;  // below every range: no need to look at the environment
+    const char* code_page = getenv("ROZBAL_ANSI_CODE_PAGE");
+    switch (code_page ? atoi(code_page) : 1250) {
     case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
     case 936:
     case 949:

@@ -169,8 +169,7 @@ uint32_t SysGetModulePath(char* buffer, uint32_t size)
     return length < size ? length : 0;
 }
 
-int SysStartProcess(const char* program, char* command_line, const char*, const char* directory,
-                    SysProcess* process)
+int SysStartProcess(const char* program, char* command_line, const char* directory, SysProcess* process)
 {
     STARTUPINFOA startup;
     PROCESS_INFORMATION started;

@@ -1,5 +1,6 @@
 // The worker's port on Windows: window messages to the progress window,
-// and message boxes and the password prompt owned by it.
+// message boxes and the password prompt owned by it, and the system's own
+// pause, starts and delete.
 #include "extract/port.h"
 
 #include "resources/resource.h"
@@ -29,4 +30,29 @@ int AskPassword(WindowRef window, char* buffer)
 int LoadText(int id, char* buffer, int size)
 {
     return LoadStringA(g_instance, (UINT)id, buffer, size);
+}
+
+void PauseWorker(uint32_t milliseconds)
+{
+    SysSleep(milliseconds);
+}
+
+int StartProcess(const char* program, char* command_line, const char* directory, SysProcess* process)
+{
+    return SysStartProcess(program, command_line, directory, process);
+}
+
+int StartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
+{
+    return SysStartElevated(program, arguments, directory, process);
+}
+
+void WaitProcess(SysProcess process)
+{
+    SysWaitProcess(process);
+}
+
+int DeleteDecodedFile(const char* path)
+{
+    return SysDeleteFile(path);
 }

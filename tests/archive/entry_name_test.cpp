@@ -4,8 +4,7 @@
 
 #include <iterator>
 
-#include "platform/posix/platform_posix.h"
-
+#include "tests/support/code_page.h"
 #include "tests/support/entry_names.h"
 
 namespace {
@@ -25,9 +24,8 @@ TEST(EntryName, OneLinePerName)
 
 TEST(EntryName, DoubleByteCodePage)
 {
-    SysSetCodePage(932);
+    CodePage code_page(932);
     ExpectFaults(std::begin(kEntryNames932), std::end(kEntryNames932));
-    SysSetCodePage(1250);
 }
 
 }  // namespace

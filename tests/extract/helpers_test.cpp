@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/posix/platform_posix.h"
+#include "tests/support/code_page.h"
+#include "tests/support/native_window/test_window.h"
 #include "scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -60,13 +61,12 @@ TEST(SplitPath, DoubleByteCharacters) {
     };
     for (const auto& c : cases) {
         char directory[PART_SIZE], base[PART_SIZE], extension[PART_SIZE];
-        SysSetCodePage(c.code_page);
+        CodePage code_page(c.code_page);
         SplitPath(c.path, NULL, directory, base, extension);
         EXPECT_STREQ(directory, c.directory) << c.code_page << " " << c.path;
         EXPECT_STREQ(base, c.base) << c.code_page << " " << c.path;
         EXPECT_STREQ(extension, c.extension) << c.code_page << " " << c.path;
     }
-    SysSetCodePage(1250);
 }
 
 TEST(SplitPath, CutsEachPartTo255Characters) {
@@ -247,10 +247,10 @@ TEST_F(RunAndWaitTest, ProgramThatNeedsElevationIsStartedThroughThePrompt) {
     } cases[] = {{0, 1, 1}, {1, 0, 0}};
     for (const auto& c : cases) {
         fs::remove(Native("out"));
-        g_sys_elevation = {1, c.declined, 0};
+        g_elevation = {1, c.declined, 0};
         int started = RunAndWait(setup.c_str(), (setup + " /S").c_str(), Windows("sub").c_str());
-        int elevated_starts = g_sys_elevation.elevated_starts;
-        g_sys_elevation = {};
+        int elevated_starts = g_elevation.elevated_starts;
+        g_elevation = {};
         EXPECT_EQ(started != 0, c.started != 0) << c.declined;
         EXPECT_EQ(elevated_starts, c.elevated_starts) << c.declined;
         EXPECT_EQ(Exists(Native("out")) ? ReadFile(Native("out")) : "",

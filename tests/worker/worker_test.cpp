@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "extract/worker.h"
-#include "platform/posix/platform_posix.h"
 #include "resources/texts.h"
 #include "extract/commands.h"
 #include "tests/support/archive_writer.h"
@@ -251,10 +250,10 @@ class ElevationTest : public WorkerTest, public ::testing::WithParamInterface<El
 
 TEST_P(ElevationTest, StartsThroughThePromptOrReportsTheRefusal)
 {
-    g_sys_elevation = {1, GetParam().declined, 0};
+    g_elevation = {1, GetParam().declined, 0};
     Run(Installer(Header(1, 1, "setup", "t"), SetupPiece(ENTRY_CREATE | ENTRY_LAST, "setup")));
-    SysElevationHook seen = g_sys_elevation;
-    g_sys_elevation = {};
+    ElevationHook seen = g_elevation;
+    g_elevation = {};
 
     EXPECT_EQ(log, GetParam().log);
     EXPECT_EQ(seen.elevated_starts, GetParam().ran ? 1 : 0);

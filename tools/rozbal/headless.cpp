@@ -21,6 +21,7 @@ struct Window {
     char password[TEXT_FIELD_SIZE];  // the archive's own
     std::filesystem::path aside;     // where deleted files go during the run
     unsigned set_aside = 0;          // how many went there
+    bool running = false;            // the worker runs: its start is recorded
 } g_headless;
 
 // The temporary directory comes from the environment (TMPDIR for
@@ -66,7 +67,7 @@ void PostCommand(WindowRef, int command, intptr_t)
     if (command == CMD_BUSY_DEC)
         g_busy--;
     else if (command == CMD_HIDE)
-        g_cancel = 1;  // what the worker checks before it launches
+        g_headless.run.extracted = true;
 }
 
 // Texts are their ids ("#4"), so that a box says which message it shows;
@@ -96,41 +97,19 @@ int AskPassword(WindowRef, char* buffer)
     return 1;
 }
 
-// The link puts these in place of SysSleep and the two ways to start a
-// program: no pacing, and no program from an archive is ever started,
-// whatever the worker does after the cancel (a start that fails is reported
-// as an error box).
-extern "C" void __wrap__Z8SysSleepj(uint32_t)
-{
-}
-
-// Their names are the mangled ones, and SysProcess and SysFile (intptr_t) mangle as
-// long on Linux and as long long on 64-bit Windows.
+// Their names are the mangled ones, and SysFile (intptr_t) mangles as long
+// on Linux and as long long on 64-bit Windows.
 #ifdef _WIN32
-#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Px
-#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Px
 #define WRAP_WRITE __wrap__Z8SysWritexPKvj
 #define WRAP_REAL_WRITE __real__Z8SysWritexPKvj
 #define WRAP_WRITE_FILE __wrap__Z12SysWriteFilexPKvjPj
 #define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilexPKvjPj
 #else
-#define WRAP_START_PROCESS __wrap__Z15SysStartProcessPKcPcS0_S0_Pl
-#define WRAP_START_ELEVATED __wrap__Z16SysStartElevatedPKcS0_S0_Pl
 #define WRAP_WRITE __wrap__Z8SysWritelPKvj
 #define WRAP_REAL_WRITE __real__Z8SysWritelPKvj
 #define WRAP_WRITE_FILE __wrap__Z12SysWriteFilelPKvjPj
 #define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilelPKvjPj
 #endif
-
-extern "C" int WRAP_START_PROCESS(const char*, char*, const char*, const char*, SysProcess*)
-{
-    return SYS_START_FAILED;
-}
-
-extern "C" int WRAP_START_ELEVATED(const char*, const char*, const char*, SysProcess*)
-{
-    return 0;
-}
 
 // A write that fails may be the archive's fault (a piece written to a file
 // opened for reading) or the machine's (a full disk): the system's error
@@ -160,18 +139,51 @@ extern "C" int WRAP_WRITE_FILE(SysFile file, const void* buffer, uint32_t count,
     return done;
 }
 
+// No pacing: the pause is for a reader of the window.
+void PauseWorker(uint32_t)
+{
+}
+
+// Nothing from an archive ever starts on the build machine. During a run the
+// worker's start is recorded as what the installer would start and answered
+// as a program that started and ended at once; outside a run nothing
+// starts. A start that needs no elevation is all the worker asks for here.
+static int RecordLaunch(const char* program, const std::string& command_line, const char* directory,
+                        bool elevated, SysProcess* process)
+{
+    if (!g_headless.running)
+        return 0;
+    g_headless.run.launch = HeadlessLaunch{program, command_line, directory, elevated};
+    *process = 0;
+    return 1;
+}
+
+int StartProcess(const char* program, char* command_line, const char* directory, SysProcess* process)
+{
+    return RecordLaunch(program, command_line, directory, false, process) ? SYS_STARTED : SYS_START_FAILED;
+}
+
+// The command line an elevated start gives the program: its quoted path,
+// then the arguments.
+int StartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
+{
+    return RecordLaunch(program, "\"" + std::string(program) + "\" " + arguments, directory, true, process);
+}
+
+void WaitProcess(SysProcess)
+{
+}
+
 // Deleting a file frees its inode, and on ext4 without a journal every file
 // created in the next minutes passes over the inodes freed meanwhile: with
 // the worker deleting each block file once decoded, the later files of a
-// large installer came ever slower. During the run a deleted file is moved aside
-// instead, under a name the worker never uses, which is gone from where it
-// was just the same; the run's end deletes them all at once.
-extern "C" int __real__Z13SysDeleteFilePKc(const char* path);
-
-extern "C" int __wrap__Z13SysDeleteFilePKc(const char* path)
+// large installer came ever slower. During the run a decoded file is moved
+// aside instead, under a name the worker never uses, which is gone from
+// where it was just the same; the run's end deletes them all at once.
+int DeleteDecodedFile(const char* path)
 {
     if (g_headless.aside.empty())
-        return __real__Z13SysDeleteFilePKc(path);
+        return SysDeleteFile(path);
     std::error_code error;
     std::filesystem::path from = FromWorkerPath(path);
     if (!std::filesystem::is_regular_file(from, error))
@@ -217,7 +229,9 @@ HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const Headles
     if (!std::filesystem::create_directory(g_headless.aside, error))
         g_headless.aside.clear();  // then files are deleted as they go
     g_window = &g_headless;
+    g_headless.running = true;
     ExtractWorker(&g_window);
+    g_headless.running = false;
     if (!g_headless.aside.empty())
         std::filesystem::remove_all(g_headless.aside, error);
     g_headless.aside.clear();

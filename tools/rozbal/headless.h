@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -21,6 +22,16 @@ struct HeadlessOptions {
     std::function<void(const char*)> on_piece;
 };
 
+// What the worker would have started: the setup program's full path, the
+// command line it gets, its current directory (the worker's paths), and
+// whether through the elevation prompt.
+struct HeadlessLaunch {
+    std::string program;
+    std::string command_line;
+    std::string directory;
+    bool elevated = false;
+};
+
 struct HeadlessRun {
     int message = 0;           // IDS_ text of the error box; 0 when the worker went through
     bool header_read = false;  // CMD_SET_TOTAL came
@@ -31,15 +42,18 @@ struct HeadlessRun {
     std::string setup_program;       // the header's field, when it can be read
     std::error_code write_error;     // the system's error of the first write that failed
     bool interrupted = false;        // a signal came; the worker was cancelled after its piece
+    bool extracted = false;          // CMD_HIDE came: every piece was written and decoded
+    std::optional<HeadlessLaunch> launch;  // the worker's start, when it made one
 };
 
 // Runs ExtractWorker once on archive (the installer's file, at most 259
 // characters), with temp_dir as the temporary directory under which it makes
 // its extraction directory. Returns when the worker has ended. The worker
-// never starts the setup program: the window's CMD_HIDE is taken as a
-// cancel, which the worker checks before the launch, and the link leaves
-// SysStartProcess and SysStartElevated unable to start anything. The volume question is
-// answered No. A signal caught by an InterruptGuard cancels the run after
-// the piece being written, as the window's Cancel would. The extraction stays for the caller, who reads it at
-// g_extract_dir and ends with RemoveExtraction().
+// runs its own launch, but the port starts nothing: it records what would
+// have started (HeadlessRun::launch), and the worker finds the program
+// ended at once. The volume question is answered No. A signal caught by an
+// InterruptGuard cancels the run after the piece being written, as the
+// window's Cancel would, and nothing is launched. The extraction stays for
+// the caller, who reads it at g_extract_dir and ends with
+// RemoveExtraction().
 HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const HeadlessOptions& options);

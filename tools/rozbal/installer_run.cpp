@@ -81,14 +81,21 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     std::string temp = WorkerPath(fs::absolute(options.temp_dir));
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
-    if (!run.message)
+    if (!run.message || run.extracted)
         progress.Finish();
     // Without the worker's trailing separator, so that the paths below it
     // are relative to it lexically, without a look at the disk per file.
     extracted_ = FromWorkerPath(g_extract_dir).parent_path();
-    setup_ = run.setup_program;
-    if (IsBlockName(setup_))
-        setup_ = PlainName(setup_);
+    // The worker's own launch names the program and arguments; without it
+    // (a program the worker did not find on this system's case-sensitive
+    // names), the field, as the worker forms the command line from it.
+    bool launched = run.launch.has_value();
+    if (launched)
+        setup_ = run.launch->command_line.substr(std::strlen(g_extract_dir));
+    else if (IsBlockName(run.setup_program))
+        setup_ = PlainName(run.setup_program);
+    else
+        setup_ = run.setup_program;
     try {
         if (run.interrupted)
             throw Interrupted(InterruptGuard::Pending());
@@ -97,10 +104,12 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
         if (run.write_error && IsMachineFault(run.write_error))
             throw OutputError("cannot write in " + options.temp_dir.string() + ": " +
                               run.write_error.message());
-        if (run.message)
+        // A box after the whole extraction is the launch's: the builder's
+        // check of the setup program tells more.
+        if (run.message && !run.extracted)
             throw InputError(Explain(run));
         CheckArchive();
-        CheckTree();
+        CheckTree(launched);
     } catch (...) {
         RemoveExtractionHere();
         throw;
@@ -225,8 +234,9 @@ void InstallerRun::CheckArchive()
              "; the installer's progress bar will not end at its end");
 }
 
-// Names that are one file on Windows, and the setup program among the files.
-void InstallerRun::CheckTree()
+// Names that are one file on Windows, and, unless the worker launched it,
+// the setup program among the files under Windows' case-blind names.
+void InstallerRun::CheckTree(bool launched)
 {
     std::map<std::string, std::pair<std::string, bool>> seen;  // by FoldCase'd name: name, is a file
     for (const auto& entry : fs::recursive_directory_iterator(extracted_)) {
@@ -252,6 +262,8 @@ void InstallerRun::CheckTree()
         auto it = seen.find(FoldCase(name));
         return it != seen.end() && it->second.second;
     };
+    if (launched)
+        return;
     if (setup_.empty())
         throw InputError(options_.archive.string() + ": the header names no setup program");
     std::string arguments;

@@ -53,7 +53,8 @@ class InstallerRun {
     {
         return totals_;
     }
-    // The setup program's name as the installer would start it.
+    // The setup program as the installer would start it: its name in the
+    // extraction directory, then its arguments.
     const std::string& SetupProgram() const
     {
         return setup_;
@@ -62,7 +63,7 @@ class InstallerRun {
   private:
     void CheckRoom();
     std::string Explain(const HeadlessRun& run) const;
-    void CheckTree();
+    void CheckTree(bool launched);
     void CheckArchive();
 
     RunOptions options_;

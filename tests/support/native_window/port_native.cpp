@@ -11,7 +11,6 @@
 #include "extract/commands.h"
 #include "archive/path.h"
 #include "extract/extraction.h"
-#include "platform/posix/platform_posix.h"
 
 std::string NativePath(const char* path)
 {
@@ -60,13 +59,11 @@ void TestWindow::RunWorker(unsigned long (*procedure)(void*), WindowRef* handle)
 {
     Send(CMD_BUSY_INC, 0);
     *handle = this;
-    if (end_session == END_SESSION_AT_START) {
+    if (end_session == END_SESSION_AT_START)
         g_starting = this;
-        g_sys_before_start = [] { g_starting->EndSessionAtStart(); };
-    }
     std::thread worker(procedure, (void*)handle);
     worker.join();
-    g_sys_before_start = nullptr;
+    g_starting = nullptr;
     Stop();
 }
 
@@ -223,7 +220,7 @@ void TestWindow::EndSessionOnceThere(const std::string& plain)
     Handle(END_SESSION, end_session_wparam);
 }
 
-// Runs on the worker's thread, inside SysStartProcess.
+// Runs on the worker's thread, inside StartProcess.
 void TestWindow::EndSessionAtStart()
 {
     Post(END_SESSION, end_session_wparam);
@@ -287,4 +284,41 @@ int LoadText(int id, char* buffer, int size)
     memcpy(buffer, text ? text : "", length);
     buffer[length] = 0;
     return (int)length;
+}
+
+void PauseWorker(uint32_t milliseconds)
+{
+    SysSleep(milliseconds);
+}
+
+ElevationHook g_elevation;
+
+// The window's notice, when scripted to come as the program starts, is
+// handled before anything is started.
+int StartProcess(const char* program, char* command_line, const char* directory, SysProcess* process)
+{
+    if (g_starting)
+        g_starting->EndSessionAtStart();
+    if (g_elevation.required)
+        return SYS_START_NEEDS_ELEVATION;
+    return SysStartProcess(program, command_line, directory, process);
+}
+
+// No prompt here: the hook gives the user's answer.
+int StartElevated(const char* program, const char* arguments, const char* directory, SysProcess* process)
+{
+    if (g_elevation.declined || !SysStartElevated(program, arguments, directory, process))
+        return 0;
+    g_elevation.elevated_starts++;
+    return 1;
+}
+
+void WaitProcess(SysProcess process)
+{
+    SysWaitProcess(process);
+}
+
+int DeleteDecodedFile(const char* path)
+{
+    return SysDeleteFile(path);
 }

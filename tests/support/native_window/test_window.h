@@ -43,6 +43,18 @@ enum EndSession {
     END_SESSION_AT_START,
 };
 
+// No POSIX system refuses a start for want of elevation: tests say when
+// Windows under UAC would, and the port's starts answer so.
+struct ElevationHook {
+    int required;         // StartProcess answers SYS_START_NEEDS_ELEVATION
+    int declined;         // StartElevated fails, as when the user declines
+    int elevated_starts;  // counts the calls of StartElevated that started
+};
+
+// All zero at start: the port starts programs as a plain POSIX system does.
+// Set it before the thread that starts the program runs.
+extern ElevationHook g_elevation;
+
 // path (backslashes, as the worker writes paths) with the POSIX layer's
 // separator.
 std::string NativePath(const char* path);
@@ -102,6 +114,9 @@ class TestWindow {
     void Post(int command, intptr_t argument);
     int Box(const char* text, const char* caption, unsigned style);
     int Password(char* buffer);
+    // The port's start calls it, on the worker's thread, when the window is
+    // scripted to end the session then (END_SESSION_AT_START).
+    void EndSessionAtStart();
 
   private:
     enum {
@@ -124,7 +139,6 @@ class TestWindow {
     void Flush();
     void EndSessionAt(EndSession moment);
     void EndSessionOnceThere(const std::string& plain);
-    void EndSessionAtStart();
     void Record(WindowEvent event);
     void Stop();
 

@@ -5,7 +5,9 @@
 // file, so that the worker can decode it.
 #include "tools/rozbal/installer_run.h"
 
+#include "extract/commands.h"
 #include "extract/helpers.h"
+#include "extract/worker.h"
 #include "tests/support/archive_writer.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
@@ -53,8 +55,10 @@ class VerifyTest : public ::testing::Test {
   protected:
     // Runs installer through the worker; returns its message when verify
     // refuses it, otherwise its warnings ("" for none). files receives the names of the files the
-    // worker left (block files decoded), '\' between parts.
-    std::string Verify(const std::string& installer, std::set<std::string>* files = nullptr)
+    // worker left (block files decoded), '\' between parts; starts what the
+    // installer would start.
+    std::string Verify(const std::string& installer, std::set<std::string>* files = nullptr,
+                       std::string* starts = nullptr)
     {
         WriteFile(dir_ / "SETUP.EXE", installer);
         fs::remove_all(dir_ / "temp");
@@ -66,6 +70,8 @@ class VerifyTest : public ::testing::Test {
         ::testing::internal::CaptureStderr();
         try {
             InstallerRun run(options);
+            if (starts)
+                *starts = run.SetupProgram();
             for (const auto& entry : fs::recursive_directory_iterator(run.Extracted()))
                 if (files && entry.is_regular_file()) {
                     std::string name = fs::relative(entry.path(), run.Extracted()).string();
@@ -141,8 +147,8 @@ TEST_F(VerifyTest, WhatTheInstallerAccepts)
     }
 }
 
-// The builder runs archives, never their programs: its link takes away the
-// worker's launch.
+// The builder runs archives, never their programs: outside a run its port
+// starts nothing at all (inside one it records, below).
 TEST(Headless, StartsNoProgram)
 {
     TempDir dir;
@@ -168,29 +174,71 @@ TEST_F(VerifyTest, ChecksCountAndSetupProgram)
         uint32_t file_count;
         const char* setup;
         const char* refusal;
+        const char* starts;  // the program and arguments the installer starts, when verify accepts
     } cases[] = {
-        {{{1, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
-        {{{1, "setup.exe", 1}, {2, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", ""},
+        {{{1, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", "", "setup.exe"},
+        {{{1, "setup.exe", 1}, {2, "setup.exe", 1}, {9, "x", 1}}, 2, "setup.exe", "", "setup.exe"},
         {{{1, "setup.exe", 1}, {9, "x", 1}},
          3,
          "setup.exe",
-         "the header counts 3 files, the archive holds 2; the installer's progress bar"},  // a warning
-        {{{1, "d\\setup.exe.xxx", 1}, {9, "x", 1}}, 2, "d\\setup.exe.xxx", ""},
-        {{{9, "d\\Setup.exe.xxx", 1}}, 1, "D\\SETUP.EXE.xxx", ""},
-        {{{9, "setup.exe", 1}}, 1, "setup.exe /S", ""},
-        {{{9, "setup.exe", 1}}, 1, "setup.exe\t/S", ""},
-        {{{9, "my setup.exe", 1}}, 1, "my setup.exe /S", ""},
-        {{{9, "setup.exe", 1}}, 1, "setup.exe\t", ""},
-        {{{9, "setup.exe", 1}}, 1, "install.exe", "the setup program 'install.exe' is not among"},
-        {{{9, "setup.exe.xxx", 1}}, 1, "setup.exe.xxx.xxx", "the setup program 'setup.exe.xxx' is not among"},
-        {{{9, "setup.exe", 1}}, 1, "", "the header names no setup program"},
+         "the header counts 3 files, the archive holds 2; the installer's progress bar",  // a warning
+         "setup.exe"},
+        {{{1, "d\\setup.exe.xxx", 1}, {9, "x", 1}}, 2, "d\\setup.exe.xxx", "", "d\\setup.exe"},
+        {{{9, "d\\Setup.exe.xxx", 1}}, 1, "D\\SETUP.EXE.xxx", "", "D\\SETUP.EXE"},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe /S", "", "setup.exe /S"},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe\t/S", "", "setup.exe\t/S"},
+        {{{9, "my setup.exe", 1}}, 1, "my setup.exe /S", "", "my setup.exe /S"},
+        {{{9, "setup.exe", 1}}, 1, "setup.exe\t", "", "setup.exe\t"},
+        {{{9, "setup.exe", 1}}, 1, "install.exe", "the setup program 'install.exe' is not among", ""},
+        {{{9, "setup.exe.xxx", 1}}, 1, "setup.exe.xxx.xxx", "the setup program 'setup.exe.xxx' is not among", ""},
+        {{{9, "setup.exe", 1}}, 1, "", "the header names no setup program", ""},
     };
     for (const Case& c : cases) {
-        std::string refusal = Verify(Installer(Header(c.file_count, 1, c.setup, "t"), Pieces(c.steps)));
+        std::string starts;
+        std::string refusal = Verify(Installer(Header(c.file_count, 1, c.setup, "t"), Pieces(c.steps)), nullptr, &starts);
         if (c.refusal[0] == 0)
             EXPECT_EQ(refusal, "") << c.setup;
         else
             EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.setup << " gave: " << refusal;
+        EXPECT_EQ(starts, c.starts) << c.setup;
+    }
+}
+
+// The worker runs its own launch, and the port records what it would start:
+// the program's full path, the command line (the extraction directory, then
+// the field without ".xxx" at its end), the directory. A program the worker
+// does not find on this system's case-sensitive names is a launch that
+// shows the error box after the whole extraction.
+TEST(Headless, RecordsWhatTheWorkerWouldStart)
+{
+    struct {
+        const char* field;
+        const char* piece;
+        const char* program;  // in the extraction directory; "" when nothing would start
+        const char* command;  // the command line after the extraction directory
+    } cases[] = {
+        {"setup.exe\t/S", "setup.exe", "setup.exe", "setup.exe\t/S"},
+        {"my setup.exe -q x", "my setup.exe", "my setup.exe", "my setup.exe -q x"},
+        {"d\\setup.exe.xxx", "d\\setup.exe.xxx", "d\\setup.exe", "d\\setup.exe"},
+        {"SETUP.EXE", "setup.exe", "", ""},
+        {"missing /S", "setup.exe", "", ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string piece = IsBlockName(c.piece) ? StoredBlocks({"MZ"}) : "MZ";
+        WriteFile(dir / "SETUP.EXE", Installer(Header(1, 1, c.field, "t"), Piece(9, c.piece, piece)));
+        HeadlessRun run = RunHeadless((dir / "SETUP.EXE").c_str(), dir.path().c_str(), HeadlessOptions());
+        std::string extraction = g_extract_dir;
+        RemoveExtraction();
+        EXPECT_TRUE(run.extracted) << c.field;
+        EXPECT_EQ(run.message, c.program[0] ? 0 : IDS_ERROR) << c.field;
+        ASSERT_EQ(run.launch.has_value(), c.program[0] != 0) << c.field;
+        if (!run.launch)
+            continue;
+        EXPECT_EQ(run.launch->program, extraction + c.program) << c.field;
+        EXPECT_EQ(run.launch->command_line, extraction + c.command) << c.field;
+        EXPECT_EQ(run.launch->directory, extraction) << c.field;
+        EXPECT_FALSE(run.launch->elevated) << c.field;
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/platform_posix.h"
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -18,7 +18,7 @@
 // written until the end is seen, so that a caller can stop a long decode
 // within one batch.
 // Both files are opened without sharing, and closed on every path; memory is
-// two buffers, one for the batch's payloads, one for their plain data.
+// one buffer, for a batch's payloads and their plain data.
 int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_going)(void) = 0);
 
 enum { BLOCK_BATCH_MAX = 32 };

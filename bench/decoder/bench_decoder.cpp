@@ -195,7 +195,8 @@ int main(int argc, char** argv)
     size_t megabytes = argc > 1 ? (size_t)atoi(argv[1]) : 100;
     size_t plain_size = std::max<size_t>(megabytes, 1) * 1000 * 1000;
     TempDir scratch;
-    std::string block_path = (scratch / "data.bin.xxx").string(), plain_path = (scratch / "data.bin").string();
+    std::string block_path = (scratch / "data.bin.xxx").string(),
+                plain_path = (scratch / "data.bin").string();
     g_block_decoder = &g_libdeflate_blocks;
 
     Bytes plain = MixedData(plain_size);

@@ -85,12 +85,21 @@ struct Decoder {
     const BlockBatchDecoder* decoder;
 };
 
-void PrintTo(const Decoder& decoder, std::ostream* out) { *out << decoder.name; }
+void PrintTo(const Decoder& decoder, std::ostream* out)
+{
+    *out << decoder.name;
+}
 
 class BlockDecoderTest : public FileFixture, public ::testing::WithParamInterface<Decoder> {
-protected:
-    void SetUp() override { g_block_decoder = GetParam().decoder; }
-    void TearDown() override { g_block_decoder = &g_zlib_blocks; }
+  protected:
+    void SetUp() override
+    {
+        g_block_decoder = GetParam().decoder;
+    }
+    void TearDown() override
+    {
+        g_block_decoder = &g_zlib_blocks;
+    }
 };
 
 INSTANTIATE_TEST_SUITE_P(Decoders, BlockDecoderTest,
@@ -266,7 +275,8 @@ TEST_P(BlockDecoderTest, DecodesPayloadsAsZlibDoes)
         }
     }
     const BlockBatchDecoder& decoder = *GetParam().decoder;
-    std::vector<unsigned char> input(BLOCK_BATCH_MAX * BLOCK_PAYLOAD_MAX), output(BLOCK_BATCH_MAX * BLOCK_PLAIN_MAX);
+    std::vector<unsigned char> input(BLOCK_BATCH_MAX * BLOCK_PAYLOAD_MAX),
+        output(BLOCK_BATCH_MAX * BLOCK_PLAIN_MAX);
     static unsigned char theirs[BLOCK_PLAIN_MAX];
     for (size_t first = 0; first < payloads.size(); first += decoder.blocks) {
         BlockBatch batch;
@@ -285,7 +295,8 @@ TEST_P(BlockDecoderTest, DecodesPayloadsAsZlibDoes)
             uLongf expected = BLOCK_PLAIN_MAX;
             if (uncompress(theirs, &expected, payload.data(), payload.size()) != Z_OK)
                 expected = 0;
-            ASSERT_EQ(batch.length[i], expected) << whats[first + i] << ", variant of " << payload.size() << " bytes";
+            ASSERT_EQ(batch.length[i], expected)
+                << whats[first + i] << ", variant of " << payload.size() << " bytes";
             if (expected != 0) {
                 ASSERT_EQ(memcmp(batch.plain[i], theirs, expected), 0) << whats[first + i];
             }

@@ -3,48 +3,48 @@
 #include "archive/format.h"
 #include "platform/platform.h"
 
-#ifdef ROZBAL_INFLATE_LIBDEFLATE
-#include <libdeflate.h>
-#include <pthread.h>
-#else
 #include <zlib.h>
-#endif
 
-// Decompresses one zlib stream of length bytes into output (BLOCK_PLAIN_MAX
-// bytes). Returns the plain length, or 0 on any fault.
-static uint32_t Inflate(const unsigned char* payload, uint32_t length, unsigned char* output)
+// zlib's uncompress checks what the installer needs checked: the header,
+// the Adler-32 and the room in output.
+static uint32_t InflateWithZlib(const unsigned char* payload, uint32_t length, unsigned char* output)
 {
-#ifdef ROZBAL_INFLATE_LIBDEFLATE
-    // The builder's verify and extract, on the build machine, decode about
-    // three times as fast with libdeflate. It takes and refuses the same
-    // streams as zlib's uncompress: one whole stream, bytes after it ignored,
-    // header, Adler-32 and output within the buffer checked.
-    size_t consumed = 0, plain_length = 0;
-    struct libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
-    if (!decompressor)
-        return 0;
-    enum libdeflate_result result = libdeflate_zlib_decompress_ex(decompressor, payload, length, output,
-                                                                  BLOCK_PLAIN_MAX, &consumed, &plain_length);
-    libdeflate_free_decompressor(decompressor);
-    return result == LIBDEFLATE_SUCCESS ? (uint32_t)plain_length : 0;
-#else
     uLongf plain_length = BLOCK_PLAIN_MAX;
     return uncompress(output, &plain_length, payload, length) == Z_OK ? (uint32_t)plain_length : 0;
-#endif
 }
 
-uint32_t DecodeBlockPayload(int method, const unsigned char* payload, uint32_t length, unsigned char* output,
-                            const unsigned char** plain)
+// The one rule for a batch's blocks. Inlined into the installer's decoder,
+// with the call of InflateWithZlib made direct, so that the stub carries
+// neither a second copy nor the indirect call.
+static inline __attribute__((always_inline)) void DecodeBlocks(BlockBatch* batch, unsigned first,
+                                                               unsigned end, BlockInflater inflate)
 {
-    if (method != METHOD_ZLIB) {
-        *plain = payload;
-        return length;
+    for (unsigned i = first; i < end; i++) {
+        unsigned char* payload = batch->input + i * BLOCK_PAYLOAD_MAX;
+        unsigned char* output = batch->output + i * BLOCK_PLAIN_MAX;
+        if (batch->method[i] != METHOD_ZLIB) {
+            batch->plain[i] = payload;
+            continue;
+        }
+        batch->plain[i] = output;
+        batch->length[i] = inflate(payload, batch->length[i], output);
     }
-    uint32_t plain_length = Inflate(payload, length, output);
-    if (plain_length != 0)
-        *plain = output;
-    return plain_length;
 }
+
+void DecodeBatchBlocks(BlockBatch* batch, unsigned first, unsigned end, BlockInflater inflate)
+{
+    DecodeBlocks(batch, first, end, inflate);
+}
+
+// Its batches hold no block or one (g_zlib_blocks.blocks is 1): said so,
+// the loop and its index arithmetic leave the stub.
+static void DecodeOneByOne(BlockBatch* batch)
+{
+    DecodeBlocks(batch, 0, batch->count != 0, InflateWithZlib);
+}
+
+const BlockBatchDecoder g_zlib_blocks = {1, DecodeOneByOne};
+const BlockBatchDecoder* g_block_decoder = &g_zlib_blocks;
 
 // Result of ReadBlock.
 enum { BLOCK_READ, BLOCK_END, BLOCK_BROKEN };
@@ -75,64 +75,9 @@ static int ReadBlock(SysFile file, unsigned char* header, unsigned char* payload
     return moved == *length ? BLOCK_READ : BLOCK_BROKEN;
 }
 
-#ifdef ROZBAL_INFLATE_LIBDEFLATE
-// The builder reads blocks in batches and decodes a batch's blocks, which
-// are independent streams, on two threads; the installer one at a time.
-enum { BATCH_BLOCKS = 32 };
-#else
-enum { BATCH_BLOCKS = 1 };
-#endif
-
-// Blocks read ahead of their decoding: block i's payload at input + i *
-// BLOCK_PAYLOAD_MAX, its decoded data at output + i * BLOCK_PLAIN_MAX.
-struct Batch {
-    unsigned count;
-    unsigned char* input;
-    unsigned char* output;
-    int method[BATCH_BLOCKS];
-    uint32_t length[BATCH_BLOCKS];  // payload bytes, then plain bytes (0: does not decode)
-    const unsigned char* plain[BATCH_BLOCKS];
-};
-
-// Decodes blocks first to end - 1 of batch in place of their lengths.
-static void DecodeBlocks(Batch* batch, unsigned first, unsigned end)
-{
-    for (unsigned i = first; i < end; i++)
-        batch->length[i] =
-            DecodeBlockPayload(batch->method[i], batch->input + i * BLOCK_PAYLOAD_MAX, batch->length[i],
-                               batch->output + i * BLOCK_PLAIN_MAX, &batch->plain[i]);
-}
-
-#ifdef ROZBAL_INFLATE_LIBDEFLATE
-static void* DecodeUpperHalf(void* batch)
-{
-    Batch* blocks = (Batch*)batch;
-    DecodeBlocks(blocks, blocks->count / 2, blocks->count);
-    return 0;
-}
-
-// A thread per batch costs little next to decoding 32 blocks; when none can
-// be started, this thread decodes them all.
-static void DecodeBatch(Batch* batch)
-{
-    pthread_t helper;
-    if (batch->count < 2 || pthread_create(&helper, 0, DecodeUpperHalf, batch) != 0) {
-        DecodeBlocks(batch, 0, batch->count);
-        return;
-    }
-    DecodeBlocks(batch, 0, batch->count / 2);
-    pthread_join(helper, 0);
-}
-#else
-static void DecodeBatch(Batch* batch)
-{
-    DecodeBlocks(batch, 0, batch->count);
-}
-#endif
-
 // Writes the batch's decoded blocks in order up to the first that did not
 // decode. Returns non-zero when all of them decoded and were written whole.
-static int WriteBatch(SysFile plain, const Batch* batch)
+static int WriteBatch(SysFile plain, const BlockBatch* batch)
 {
     for (unsigned i = 0; i < batch->count; i++) {
         uint32_t written = 0;
@@ -147,22 +92,23 @@ int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_g
 {
     int result = 0;
     SysFile plain = SYS_NO_FILE;
-    Batch batch;
-    batch.input = batch.output = 0;
+    const BlockBatchDecoder* decoder = g_block_decoder;
+    BlockBatch batch;
+    batch.input = 0;
     SysFile block = SysOpenExclusive(block_path);
     if (block == SYS_NO_FILE)
         goto end;
     plain = SysCreateExclusive(plain_path);
     if (plain == SYS_NO_FILE)
         goto end;
-    batch.input = (unsigned char*)SysAlloc(BATCH_BLOCKS * BLOCK_PAYLOAD_MAX);
-    batch.output = (unsigned char*)SysAlloc(BATCH_BLOCKS * BLOCK_PLAIN_MAX);
-    if (!batch.input || !batch.output)
+    batch.input = (unsigned char*)SysAlloc(decoder->blocks * (BLOCK_PAYLOAD_MAX + BLOCK_PLAIN_MAX));
+    if (!batch.input)
         goto end;
+    batch.output = batch.input + decoder->blocks * BLOCK_PAYLOAD_MAX;
 
     for (;;) {
         int status = BLOCK_READ;
-        for (batch.count = 0; batch.count < BATCH_BLOCKS; batch.count++) {
+        for (batch.count = 0; batch.count < decoder->blocks; batch.count++) {
             unsigned char header[BLOCK_HEADER_SIZE];
             status = ReadBlock(block, header, batch.input + batch.count * BLOCK_PAYLOAD_MAX,
                                &batch.length[batch.count]);
@@ -170,7 +116,7 @@ int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_g
                 break;
             batch.method[batch.count] = header[1];
         }
-        DecodeBatch(&batch);
+        decoder->decode(&batch);
         if (!WriteBatch(plain, &batch))
             break;
         if (status != BLOCK_READ) {
@@ -182,7 +128,6 @@ int DecodeBlockFile(const char* block_path, const char* plain_path, int (*keep_g
     }
 
 end:
-    SysFree(batch.output);
     SysFree(batch.input);
     if (plain != SYS_NO_FILE)
         SysClose(plain);

@@ -1,8 +1,9 @@
 // The installer's message texts: the one source of the string table, read
 // by the resource script (rozbal.rc) and by the native build, which has no
 // resources (CzechText). The bytes are code page 1250, written as octal
-// escapes so that this file stays ASCII; the resource compiler turns them
-// into UTF-16 through the script's code page. \n is a line break.
+// escapes so that they do not depend on how this file is read (it is UTF-8:
+// the comments show each text as it reads); the resource compiler turns
+// them into UTF-16 through the script's code page. \n is a line break.
 #pragma once
 
 // "Instalátor"

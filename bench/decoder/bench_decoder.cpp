@@ -1,5 +1,6 @@
 // Decodes a block file of realistic mixed data (at least 100 MB plain, laid
-// out as the builder writes it) with DecodeBlockFile, and the same blocks
+// out as the builder writes it) with DecodeBlockFile and the builder's batch
+// decoder (tools/rozbal/batch_decoder.h), and the same blocks
 // from memory with plain zlib uncompress, both the system's zlib (-O2) and
 // the stubs' inflater (-Os, under z_ names here), and prints the
 // throughputs and their ratios. The best of several rounds counts, in alternating order, so
@@ -8,6 +9,8 @@
 // time is the steadier figure.
 #include "archive/block_decoder.h"
 #include "archive/format.h"
+#include "tests/support/temp_dir.h"
+#include "tools/rozbal/batch_decoder.h"
 
 #include <zlib.h>
 
@@ -191,10 +194,10 @@ int main(int argc, char** argv)
 {
     size_t megabytes = argc > 1 ? (size_t)atoi(argv[1]) : 100;
     size_t plain_size = std::max<size_t>(megabytes, 1) * 1000 * 1000;
-    std::string pattern = (std::filesystem::temp_directory_path() / "bench-decoder-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        return 1;
-    std::string block_path = pattern + "/data.bin.xxx", plain_path = pattern + "/data.bin";
+    TempDir scratch;
+    std::string block_path = (scratch / "data.bin.xxx").string(),
+                plain_path = (scratch / "data.bin").string();
+    g_block_decoder = &g_libdeflate_blocks;
 
     Bytes plain = MixedData(plain_size);
     std::vector<Bytes> streams = CompressBlocks(plain);
@@ -212,7 +215,6 @@ int main(int argc, char** argv)
         if (round % 2 == 0)
             TimePlainZlib(&zlib, uncompress, streams, plain_size);
     }
-    std::filesystem::remove_all(pattern);
 
     printf("%-32s %12s %12s\n", "MB/s, best of each", "wall", "CPU");
     printf("%-32s %12.1f %12.1f\n", "plain zlib uncompress (memory)", plain_size / zlib.wall / 1e6,

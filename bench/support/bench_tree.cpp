@@ -143,13 +143,8 @@ double Time(const std::string& command)
 BenchInput MakeInput(int argc, char** argv)
 {
     uint64_t megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 240;
-    std::string pattern = (fs::temp_directory_path() / "rozbal-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
     BenchInput input;
-    input.work = pattern;
+    input.work = input.scratch.path();
     input.tree = input.work / "tree";
     std::fprintf(stderr, "generating %llu MB in %s ...\n", static_cast<unsigned long long>(megabytes),
                  input.tree.c_str());

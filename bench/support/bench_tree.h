@@ -7,10 +7,13 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 // What a benchmark works on: a new directory under $TMPDIR, the tree in
 // its "tree", and a fake stub for packing (the benchmarks never run the
 // installer).
 struct BenchInput {
+    TempDir scratch;  // removed, with all in it, when the benchmark ends
     std::filesystem::path work, tree, stub;
     uint64_t bytes;  // in the tree
 };

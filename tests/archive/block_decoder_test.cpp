@@ -1,5 +1,6 @@
 #include "archive/block_decoder.h"
 #include "archive/format.h"
+#include "tools/rozbal/batch_decoder.h"
 
 #include "deflate.h"
 #include "file_fixture.h"
@@ -77,9 +78,36 @@ Bytes WithLastByteFlipped(Bytes bytes)
     return bytes;
 }
 
-class BlockDecoderTest : public FileFixture {};
+// The installer's decoder and the builder's must decode alike: every test
+// here runs with each in g_block_decoder.
+struct Decoder {
+    const char* name;
+    const BlockBatchDecoder* decoder;
+};
 
-TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
+void PrintTo(const Decoder& decoder, std::ostream* out)
+{
+    *out << decoder.name;
+}
+
+class BlockDecoderTest : public FileFixture, public ::testing::WithParamInterface<Decoder> {
+  protected:
+    void SetUp() override
+    {
+        g_block_decoder = GetParam().decoder;
+    }
+    void TearDown() override
+    {
+        g_block_decoder = &g_zlib_blocks;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Decoders, BlockDecoderTest,
+                         ::testing::Values(Decoder{"installer", &g_zlib_blocks},
+                                           Decoder{"builder", &g_libdeflate_blocks}),
+                         [](const ::testing::TestParamInfo<Decoder>& info) { return info.param.name; });
+
+TEST_P(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
 {
     const Bytes a = Text(1000, 1), b = Text(5000, 2), big = Text(100000, 3), huge = Text(70 * 32000, 6);
     struct Case {
@@ -127,7 +155,7 @@ TEST_F(BlockDecoderTest, DecodesOrStopsAsTheBlocksSay)
     }
 }
 
-TEST_F(BlockDecoderTest, EmptiesAndReplacesExistingPlainFile)
+TEST_P(BlockDecoderTest, EmptiesAndReplacesExistingPlainFile)
 {
     std::string plain = Write("file.bin", Text(100000, 6));
     std::string block = Write("file.bin.xxx", Compressed(Text(10, 7)));
@@ -135,7 +163,7 @@ TEST_F(BlockDecoderTest, EmptiesAndReplacesExistingPlainFile)
     EXPECT_EQ(Read(plain), Text(10, 7));
 }
 
-TEST_F(BlockDecoderTest, FailsWhenFilesCannotBeHad)
+TEST_P(BlockDecoderTest, FailsWhenFilesCannotBeHad)
 {
     std::string block = Write("file.bin.xxx", Compressed(Text(10, 7)));
     std::string missing_dir_plain = PathOf("missing/file.bin");
@@ -151,7 +179,7 @@ TEST_F(BlockDecoderTest, FailsWhenFilesCannotBeHad)
 
 // A read that fails delivers no bytes, as the end of the file does; taking it
 // for the end would pass a cut-off plain file as whole.
-TEST_F(BlockDecoderTest, FailingReadIsNoEnd)
+TEST_P(BlockDecoderTest, FailingReadIsNoEnd)
 {
     if (!std::filesystem::exists("/proc/self/mem"))
         GTEST_SKIP() << "no /proc/self/mem";
@@ -159,7 +187,7 @@ TEST_F(BlockDecoderTest, FailingReadIsNoEnd)
     EXPECT_EQ(DecodeBlockFile("/proc/self/mem", plain.c_str()), 0);  // offset 0 is never mapped
 }
 
-TEST_F(BlockDecoderTest, FailsWhenWriteIsNotWhole)
+TEST_P(BlockDecoderTest, FailsWhenWriteIsNotWhole)
 {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
@@ -168,8 +196,8 @@ TEST_F(BlockDecoderTest, FailsWhenWriteIsNotWhole)
 }
 
 // The worker stops a decode when the window takes the extraction over: the
-// installer's decoder asks after every block, the builder's after every
-// batch of BLOCKS_PER_ASK blocks, and stops at the first "no".
+// decoder asks after every batch (one block for the installer's, 32 for the
+// builder's) and stops at the first "no".
 int g_yes_left, g_asked;
 
 int KeepGoing()
@@ -178,9 +206,9 @@ int KeepGoing()
     return g_yes_left-- > 0;
 }
 
-TEST_F(BlockDecoderTest, StopsAtTheNextAskOnceTold)
+TEST_P(BlockDecoderTest, StopsAtTheNextAskOnceTold)
 {
-    const size_t blocks = 70;
+    const size_t blocks = 70, per_ask = GetParam().decoder->blocks;
     const Bytes huge = Text(blocks * 32000, 6);
     std::string block = Write("file.bin.xxx", BuilderLayout(huge));
     std::string plain = PathOf("file.bin");
@@ -189,9 +217,9 @@ TEST_F(BlockDecoderTest, StopsAtTheNextAskOnceTold)
         int result;
         size_t asked, blocks_written;
     } cases[] = {
-        {0, 0, 1, BLOCKS_PER_ASK},
-        {1, 0, 2, 2 * BLOCKS_PER_ASK},
-        {1000, 1, blocks / BLOCKS_PER_ASK, blocks},
+        {0, 0, 1, per_ask},
+        {1, 0, 2, 2 * per_ask},
+        {1000, 1, blocks / per_ask, blocks},
     };
     for (const auto& c : cases) {
         g_yes_left = c.yes;
@@ -205,9 +233,9 @@ TEST_F(BlockDecoderTest, StopsAtTheNextAskOnceTold)
 // The build machine decodes with another library than the installer; both
 // must take and refuse the same payloads, byte for byte. Each base stream is
 // tried whole, cut at every length, with bytes after it, and with each bit of
-// its first 64 bytes and some further ones flipped; the installer's zlib
-// (uncompress) is the judge.
-TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
+// its first 64 bytes and some further ones flipped; zlib's uncompress is the
+// judge. The payloads go through the decoder's own batches, full ones.
+TEST_P(BlockDecoderTest, DecodesPayloadsAsZlibDoes)
 {
     Bytes noise(3000);
     for (size_t i = 0; i < noise.size(); i++)
@@ -225,8 +253,8 @@ TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
         {"over 320000 bytes", Zlib(Bytes(BLOCK_PLAIN_MAX + 1, 'a'))},
         {"empty stream", Zlib(Bytes())},
     };
-    static unsigned char ours[BLOCK_PLAIN_MAX], theirs[BLOCK_PLAIN_MAX];
-    size_t tried = 0;
+    std::vector<Bytes> payloads;
+    std::vector<const char*> whats;
     for (const Case& c : cases) {
         std::vector<Bytes> variants = {c.stream, Concat({c.stream, Bytes{0x66, 0, 1}})};
         for (size_t length = 0; length < c.stream.size(); length += 1 + length / 64)
@@ -242,20 +270,39 @@ TEST(BlockPayload, DecodesAsTheInstallersZlibDoes)
         for (const Bytes& payload : variants) {
             if (payload.empty() || payload.size() > BLOCK_PAYLOAD_MAX)
                 continue;
+            payloads.push_back(payload);
+            whats.push_back(c.what);
+        }
+    }
+    const BlockBatchDecoder& decoder = *GetParam().decoder;
+    std::vector<unsigned char> input(BLOCK_BATCH_MAX * BLOCK_PAYLOAD_MAX),
+        output(BLOCK_BATCH_MAX * BLOCK_PLAIN_MAX);
+    static unsigned char theirs[BLOCK_PLAIN_MAX];
+    for (size_t first = 0; first < payloads.size(); first += decoder.blocks) {
+        BlockBatch batch;
+        batch.input = input.data();
+        batch.output = output.data();
+        batch.count = (unsigned)std::min<size_t>(decoder.blocks, payloads.size() - first);
+        for (unsigned i = 0; i < batch.count; i++) {
+            const Bytes& payload = payloads[first + i];
+            memcpy(batch.input + i * BLOCK_PAYLOAD_MAX, payload.data(), payload.size());
+            batch.method[i] = METHOD_ZLIB;
+            batch.length[i] = (uint32_t)payload.size();
+        }
+        decoder.decode(&batch);
+        for (unsigned i = 0; i < batch.count; i++) {
+            const Bytes& payload = payloads[first + i];
             uLongf expected = BLOCK_PLAIN_MAX;
             if (uncompress(theirs, &expected, payload.data(), payload.size()) != Z_OK)
                 expected = 0;
-            const unsigned char* plain = 0;
-            uint32_t got =
-                DecodeBlockPayload(METHOD_ZLIB, payload.data(), (uint32_t)payload.size(), ours, &plain);
-            ASSERT_EQ(got, expected) << c.what << ", variant of " << payload.size() << " bytes";
-            if (got != 0) {
-                ASSERT_EQ(memcmp(plain, theirs, got), 0) << c.what;
+            ASSERT_EQ(batch.length[i], expected)
+                << whats[first + i] << ", variant of " << payload.size() << " bytes";
+            if (expected != 0) {
+                ASSERT_EQ(memcmp(batch.plain[i], theirs, expected), 0) << whats[first + i];
             }
-            tried++;
         }
     }
-    EXPECT_GT(tried, 3000u);
+    EXPECT_GT(payloads.size(), 3000u);
 }
 
 }  // namespace

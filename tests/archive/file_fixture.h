@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/archive_writer.h"
+#include "tests/support/little_endian.h"
 #include "tests/support/temp_dir.h"
 
 using Bytes = std::vector<unsigned char>;
@@ -52,6 +53,5 @@ inline std::string AsText(const Bytes& bytes)
 
 inline Bytes Le32(uint32_t value)
 {
-    return {(unsigned char)value, (unsigned char)(value >> 8), (unsigned char)(value >> 16),
-            (unsigned char)(value >> 24)};
+    return AsBytes(LittleEndian32(value));
 }

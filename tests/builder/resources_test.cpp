@@ -4,6 +4,7 @@
 #include "tools/rozbal/installer_resources.h"
 #include "tools/rozbal/pe_resources.h"
 
+#include "tests/support/little_endian.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -41,15 +42,10 @@ std::vector<std::vector<unsigned char>> Stubs()
     return stubs;
 }
 
-uint32_t Le32(const std::vector<unsigned char>& b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
-}
-
 // Where the PE header's fields of the tests lie.
 size_t Pe(const std::vector<unsigned char>& image)
 {
-    return Le32(image, 0x3C);
+    return U32(image, 0x3C);
 }
 size_t Directories(const std::vector<unsigned char>& image)
 {
@@ -60,7 +56,7 @@ size_t Directories(const std::vector<unsigned char>& image)
 TEST(PeResources, ChecksumIsTheLinkers)
 {
     for (const auto& stub : Stubs())
-        EXPECT_EQ(PeChecksum(stub), Le32(stub, Pe(stub) + 24 + 64));
+        EXPECT_EQ(PeChecksum(stub), U32(stub, Pe(stub) + 24 + 64));
     if (Stubs().empty())
         GTEST_SKIP() << "no Windows stubs in this build";
 }
@@ -87,16 +83,16 @@ TEST(PeResources, AddsResourcesAndKeepsTheStubs)
             EXPECT_EQ(std::count_if(after.begin(), after.end(), same), 1);
         }
         EXPECT_GT(stub.size(), old_size + 70000);
-        EXPECT_EQ(PeChecksum(stub), Le32(stub, Pe(stub) + 24 + 64));
+        EXPECT_EQ(PeChecksum(stub), U32(stub, Pe(stub) + 24 + 64));
         // The relocations moved with their directory; SizeOfImage ends them.
-        size_t table = Pe(stub) + 24 + (stub[Pe(stub) + 20] | stub[Pe(stub) + 21] << 8);
+        size_t table = Pe(stub) + 24 + U16(stub, Pe(stub) + 20);
         size_t sections = stub[Pe(stub) + 6];
         size_t last = table + 40 * (sections - 1);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&stub[last]), 6), ".reloc");
-        EXPECT_EQ(Le32(stub, Directories(stub) + 8 * 5), Le32(stub, last + 12));
-        EXPECT_EQ(Le32(stub, Pe(stub) + 24 + 56),
-                  (Le32(stub, last + 12) + Le32(stub, last + 8) + 0xFFF) & ~0xFFFu);
-        EXPECT_EQ(Le32(stub, last + 20) + Le32(stub, last + 16), stub.size());
+        EXPECT_EQ(U32(stub, Directories(stub) + 8 * 5), U32(stub, last + 12));
+        EXPECT_EQ(U32(stub, Pe(stub) + 24 + 56),
+                  (U32(stub, last + 12) + U32(stub, last + 8) + 0xFFF) & ~0xFFFu);
+        EXPECT_EQ(U32(stub, last + 20) + U32(stub, last + 16), stub.size());
     }
 }
 
@@ -114,7 +110,7 @@ TEST(PeResources, RefusesWhatItCannotRewrite)
         {"signed", [](auto& s) { s[Directories(s) + 8 * 4 + 4] = 8; }, "signed"},
         {"section after",
          [](auto& s) {
-             size_t table = Pe(s) + 24 + (s[Pe(s) + 20] | s[Pe(s) + 21] << 8);
+             size_t table = Pe(s) + 24 + U16(s, Pe(s) + 20);
              s[table + 40 * (s[Pe(s) + 6] - 1) + 1] = 'x';
          },
          "section .xeloc after its resources"},

@@ -9,6 +9,7 @@
 #include "extract/helpers.h"
 #include "extract/worker.h"
 #include "tests/support/archive_writer.h"
+#include "tools/rozbal/batch_decoder.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
 
@@ -165,6 +166,7 @@ TEST_F(VerifyTest, BlockFilesAreDecodedWhenTheNextFileBegins)
         Replay({{1, "a.xxx", 9}, {2, "a.xxx", 9}, {1, "b.XXX", 9}, {1, "c", 9}, {1, "d.xxx", 9}}, &files),
         "");
     EXPECT_EQ(files, (std::set<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(g_block_decoder, &g_libdeflate_blocks);  // the builder's run decodes with the builder's decoder
 }
 
 TEST_F(VerifyTest, ChecksCountAndSetupProgram)

@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "tests/support/code_page.h"
 #include "tests/support/native_window/test_window.h"
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 

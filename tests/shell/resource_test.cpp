@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/little_endian.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -33,11 +35,16 @@ struct Reader {
 
     uint16_t U16()
     {
-        uint16_t v = uint16_t(data.at(at) | data.at(at + 1) << 8);
+        uint16_t v = ::U16(data, at);
         at += 2;
         return v;
     }
-    uint32_t U32() { return U16() | uint32_t(U16()) << 16; }
+    uint32_t U32()
+    {
+        uint32_t v = ::U32(data, at);
+        at += 4;
+        return v;
+    }
     void Align() { at = (at + 3) & ~size_t(3); }
 
     // A zero-terminated UTF-16 string, as UTF-8 (only Latin-2 letters occur).

@@ -2,16 +2,6 @@
 
 namespace cliptest {
 
-uint32_t U32(const std::vector<uint8_t>& data, size_t at)
-{
-    return data[at] | data[at + 1] << 8 | data[at + 2] << 16 | uint32_t(data[at + 3]) << 24;
-}
-
-uint16_t U16(const std::vector<uint8_t>& data, size_t at)
-{
-    return uint16_t(data[at] | data[at + 1] << 8);
-}
-
 namespace {
 
 bool Read(const std::vector<uint8_t>& file, size_t at, size_t end, std::vector<Chunk>& out)

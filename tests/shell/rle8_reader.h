@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/little_endian.h"
+
 namespace cliptest {
 
 struct Chunk {
@@ -19,9 +21,6 @@ struct Chunk {
 // their form type ("hdrl", "movi", ...) with no data. Empty on a malformed
 // file.
 std::vector<Chunk> ReadChunks(const std::vector<uint8_t>& file);
-
-uint32_t U32(const std::vector<uint8_t>& data, size_t at);
-uint16_t U16(const std::vector<uint8_t>& data, size_t at);
 
 // Decodes one RLE8 frame onto picture (width x height indices, top row
 // first; pixels the frame does not code are kept). Returns an empty string

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "archive/format.h"
+#include "tests/support/little_endian.h"
 
 static void CopyField(char* field, const std::string& text)
 {
@@ -38,16 +39,9 @@ std::string Piece(uint32_t flags, const std::string& name, const std::string& da
     return PieceClaiming(flags, name, (uint32_t)data.size(), data);
 }
 
-static std::string Le32(uint32_t value)
-{
-    unsigned char bytes[4];
-    WriteLe32(bytes, value);
-    return std::string((const char*)bytes, 4);
-}
-
 std::string InstallerWithStub(const std::string& stub, const std::string& header, const std::string& pieces)
 {
-    return stub + header + pieces + Le32((uint32_t)stub.size());
+    return stub + header + pieces + LittleEndian32((uint32_t)stub.size());
 }
 
 std::string Installer(const std::string& header, const std::string& pieces)
@@ -65,25 +59,25 @@ std::string WindowsProgram(size_t size, uint16_t machine, uint16_t subsystem)
         program[at + 1] = (char)(value >> 8);
     };
     program.replace(0, 2, "MZ");
-    program.replace(0x3C, 4, Le32(kPe));
+    program.replace(0x3C, 4, LittleEndian32(kPe));
     program.replace(kPe, 4, std::string("PE\0\0", 4));
     put16(kPe + 4, machine);
     put16(kPe + 6, 1);  // one section
     put16(kPe + 20, kOptionalSize);
     put16(kOptional, 0x10B);
-    program.replace(kOptional + 60, 4, Le32(kHeaders));
+    program.replace(kOptional + 60, 4, LittleEndian32(kHeaders));
     put16(kOptional + 68, subsystem);
     size_t section = kOptional + kOptionalSize;
     program.replace(section, 5, ".text");
-    program.replace(section + 16, 4, Le32((uint32_t)(program.size() - kHeaders)));
-    program.replace(section + 20, 4, Le32(kHeaders));
+    program.replace(section + 16, 4, LittleEndian32((uint32_t)(program.size() - kHeaders)));
+    program.replace(section + 20, 4, LittleEndian32(kHeaders));
     std::fill(program.begin() + kHeaders, program.end(), 'M');
     return program;
 }
 
 std::string Block(unsigned char marker, unsigned char method, int32_t length, const std::string& payload)
 {
-    return std::string{(char)marker, (char)method} + Le32((uint32_t)length) + payload;
+    return std::string{(char)marker, (char)method} + LittleEndian32((uint32_t)length) + payload;
 }
 
 std::string StoredBlocks(const std::vector<std::string>& parts)

@@ -11,23 +11,27 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
 
-// A new directory under the system's temporary directory, removed with
-// everything in it when the object goes.
+// A new directory under parent (by default the temporary directory, which
+// TMPDIR names), removed with everything in it when the object goes. Every
+// test, fuzz target and benchmark takes its scratch space from here.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rozbal-test-XXXXXX").string();
+        std::string pattern = (parent / "rozbal-test-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a scratch directory");
+            throw std::runtime_error("cannot create a scratch directory in " + parent.string());
         path_ = pattern;
     }
     ~TempDir()
     {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
     }
+    TempDir(TempDir&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 

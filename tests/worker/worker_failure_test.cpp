@@ -134,10 +134,10 @@ TEST_F(WorkerTest, ExtractionDirectoryThatExistsIsNeitherUsedNorRemoved)
 {
     // Every name the reserve file can get already has its directory: on a
     // file system in memory, to be quick about it.
-    char shm[] = "/dev/shm/rozbal-worker-XXXXXX";
-    if (!mkdtemp(shm))
+    if (!fs::is_directory("/dev/shm"))
         GTEST_SKIP() << "no /dev/shm";
-    temp_ = shm;
+    TempDir shm("/dev/shm");
+    temp_ = shm.path().string();
     setenv("TMPDIR", temp_.c_str(), 1);
     for (unsigned number = 1; number <= 0xFFFF; number++) {
         char name[16];
@@ -152,7 +152,6 @@ TEST_F(WorkerTest, ExtractionDirectoryThatExistsIsNeitherUsedNorRemoved)
     EXPECT_EQ(ReadFile(temp_ + "/~kw1/planted"), "keep");
     for (const auto& entry : fs::directory_iterator(temp_))
         EXPECT_TRUE(entry.is_directory()) << "reserve file left: " << entry.path();
-    fs::remove_all(temp_);
 }
 
 // The extraction directory is the temporary directory, "/~kw", one to four

@@ -61,14 +61,14 @@ std::string ErrorBox(int id)
 
 void WorkerTest::SetUp()
 {
-    char pattern[] = "/tmp/rozbal-worker-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = scratch_.path().string();
     temp_ = root_ + "/temp";
     out_ = root_ + "/out";
     fs::create_directory(temp_);
     fs::create_directory(out_);
     saved_cwd_ = fs::current_path();
+    if (const char* tmpdir = getenv("TMPDIR"))
+        saved_tmpdir_ = tmpdir;
     setenv("TMPDIR", temp_.c_str(), 1);
     setenv("ROZBAL_RECORD", Record().c_str(), 1);
     // What start-up sets.
@@ -78,7 +78,10 @@ void WorkerTest::SetUp()
 void WorkerTest::TearDown()
 {
     fs::current_path(saved_cwd_);
-    fs::remove_all(root_);
+    if (saved_tmpdir_)
+        setenv("TMPDIR", saved_tmpdir_->c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 void WorkerTest::LengthenTemp(size_t length)

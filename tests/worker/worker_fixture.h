@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/support/native_window/test_window.h"
+#include "tests/support/temp_dir.h"
 
 class WorkerTest : public ::testing::Test {
 protected:
@@ -44,10 +46,12 @@ protected:
     std::map<std::string, std::string> extracted;  // path below the extraction directory -> bytes
     std::string extract_dir;            // g_extract_dir as a native path
     bool expect_temp_empty = true;      // checked after RemoveExtraction
+    TempDir scratch_;
     std::string root_, out_;            // the scratch directory; archives in out_
 
 private:
     std::string saved_cwd_;
+    std::optional<std::string> saved_tmpdir_;  // the caller's TMPDIR, put back after each test
 };
 
 // The error box of message id, as rendered in the log.

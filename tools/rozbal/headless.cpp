@@ -7,6 +7,7 @@
 #include "archive/container.h"
 #include "extract/commands.h"
 #include "extract/worker.h"
+#include "tools/rozbal/batch_decoder.h"
 #include "tools/rozbal/system.h"
 
 #include <filesystem>
@@ -217,6 +218,7 @@ HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const Headles
     ResetExtraction();
     g_busy = 1;
     g_cancel = 0;
+    g_block_decoder = &g_libdeflate_blocks;  // the builder's own (batch_decoder.h says why)
     if (strlen(archive) >= sizeof g_archive_path) {
         g_headless.run.message = IDS_ERROR;  // start-up cannot hold the name
         return g_headless.run;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 

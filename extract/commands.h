@@ -14,7 +14,7 @@ enum {
     CMD_HIDE = 1129,          // posted
     CMD_SHOW_FILE = 1130,     // sent: argument points to the piece's name
     CMD_SET_TITLE = 1131,     // sent: argument points to the archive title
-    // The window's own buttons and Escape (IDOK, IDCANCEL): the user cancels.
+    // The window's own button, Enter and Escape (IDOK, IDCANCEL): the user cancels.
     CMD_OK = 1,
     CMD_CANCEL = 2,
 };

@@ -1,8 +1,6 @@
-// What the extraction worker and the progress window share: the window
-// commands, the busy counter, the cancel flag and the message box styles.
+// What the extraction worker and the progress window say to each other: the
+// window commands and the message box styles.
 #pragma once
-
-#include <atomic>
 
 #include "resources/resource.h"
 
@@ -16,6 +14,9 @@ enum {
     CMD_HIDE = 1129,          // posted
     CMD_SHOW_FILE = 1130,     // sent: argument points to the piece's name
     CMD_SET_TITLE = 1131,     // sent: argument points to the archive title
+    // The window's own button, Enter and Escape (IDOK, IDCANCEL): the user cancels.
+    CMD_OK = 1,
+    CMD_CANCEL = 2,
 };
 
 // Message box styles and the one answer looked at (MB_ and IDYES values).
@@ -26,11 +27,3 @@ enum {
 };
 
 enum { TEXT_SIZE = 1000 };  // buffers for loaded texts
-
-// Work the window waits for before it may end; changed on the window's
-// thread only.
-extern int g_busy;
-
-// Set by the window when the user cancels; read by the worker after each
-// piece and before the launch.
-extern std::atomic<int> g_cancel;

@@ -13,7 +13,10 @@
 #include "archive/entry_name.h"
 #include "archive/setup_program.h"
 #include "extract/helpers.h"
-#include "extract/commands.h"
+#include "extract/window_model.h"
+
+char g_archive_path[SYS_PATH_SIZE];
+char g_prev_target[SYS_PATH_SIZE];
 
 // Everything one run keeps; ExtractWorker resets it at its start.
 struct WorkerRun {

@@ -1,5 +1,5 @@
-// The extraction worker and the process-wide state it shares with start-up
-// and the progress window.
+// The extraction worker and the process-wide state it keeps: the archive,
+// which start-up names, and the target of the piece before.
 #pragma once
 
 #include "archive/format.h"
@@ -9,7 +9,6 @@
 
 extern char g_archive_path[SYS_PATH_SIZE];  // the file holding the archive
 extern char g_prev_target[SYS_PATH_SIZE];   // previous piece's target; the worker empties it at its start
-extern WindowRef g_window;                  // the progress window
 
 // The worker thread's procedure. window points to the progress window's
 // handle, read once at the start. Unpacks the archive of g_archive_path into

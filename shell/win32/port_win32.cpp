@@ -6,6 +6,8 @@
 #include "resources/resource.h"
 #include "shell/win32/dialogs.h"
 
+HINSTANCE g_instance;
+
 void SendCommand(WindowRef window, int command, intptr_t argument)
 {
     SendMessageA((HWND)window, WM_COMMAND, MAKEWPARAM(command, 0), (LPARAM)argument);

@@ -27,7 +27,7 @@
 
 #include "extract/worker.h"
 #include "resources/resource.h"
-#include "extract/commands.h"
+#include "extract/window_model.h"
 #include "shell/win32/dialogs.h"
 #include "shell/win32/progress_dialog.h"
 #include "tests/windows/report.h"

@@ -10,7 +10,7 @@
 
 #include "extract/worker.h"
 #include "resources/texts.h"
-#include "extract/commands.h"
+#include "extract/window_model.h"
 #include "tests/support/archive_writer.h"
 
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "archive/container.h"
-#include "extract/commands.h"
+#include "extract/window_model.h"
 #include "extract/worker.h"
 #include "tools/rozbal/batch_decoder.h"
 #include "tools/rozbal/system.h"
@@ -49,6 +49,7 @@ class TemporaryDirectory {
 
 void SendCommand(WindowRef, int command, intptr_t argument)
 {
+    WindowCommand(command, argument);
     if (command == CMD_SET_TOTAL) {
         g_headless.run.header_read = true;
         g_headless.run.file_count = (uint32_t)argument;
@@ -58,16 +59,15 @@ void SendCommand(WindowRef, int command, intptr_t argument)
             g_headless.options.on_piece((const char*)argument);
         if (InterruptGuard::Pending()) {
             g_headless.run.interrupted = true;
-            g_cancel = 1;  // the worker stops after this piece and starts nothing
+            WindowCommand(CMD_CANCEL, 0);  // the worker stops after this piece and starts nothing
         }
     }
 }
 
-void PostCommand(WindowRef, int command, intptr_t)
+void PostCommand(WindowRef, int command, intptr_t argument)
 {
-    if (command == CMD_BUSY_DEC)
-        g_busy--;
-    else if (command == CMD_HIDE)
+    WindowCommand(command, argument);
+    if (command == CMD_HIDE)
         g_headless.run.extracted = true;
 }
 
@@ -216,8 +216,8 @@ HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const Headles
     // What start-up and the window's initialisation set before the worker.
     snprintf(g_archive_path, sizeof g_archive_path, "%s", archive);
     ResetExtraction();
-    g_busy = 1;
-    g_cancel = 0;
+    WindowReset();
+    WindowCommand(CMD_BUSY_INC, 0);
     g_block_decoder = &g_libdeflate_blocks;  // the builder's own (batch_decoder.h says why)
     if (strlen(archive) >= sizeof g_archive_path) {
         g_headless.run.message = IDS_ERROR;  // start-up cannot hold the name

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "resources/texts.h"
-#include "extract/commands.h"
+#include "extract/window_model.h"
 #include "archive/path.h"
 #include "extract/extraction.h"
 
@@ -29,8 +29,7 @@ static const char* SuffixOf(const std::string& text, size_t count)
 
 TestWindow::TestWindow()
 {
-    g_busy = 0;
-    g_cancel = 0;
+    WindowReset();
     ResetExtraction();
     title = CzechText(IDS_CAPTION);
     thread_ = std::thread(&TestWindow::Loop, this);
@@ -105,7 +104,7 @@ void TestWindow::Record(WindowEvent event)
 void TestWindow::Close()
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (g_busy > 0) {
+    while (WindowWaiting()) {
         if (!HandleNext(lock))
             return;  // the real window would wait for ever
     }
@@ -135,42 +134,33 @@ void TestWindow::Handle(int command, intptr_t argument)
     if (command == CMD_SHOW_FILE || command == CMD_SET_TITLE)
         event.text = (const char*)argument;
     Record(event);
-    switch (command) {
-    case CMD_BUSY_INC: g_busy++; break;
-    case CMD_BUSY_DEC:
-        g_busy--;
-        if (cancelling_ && g_busy <= 0)
-            closed = true;
-        break;
+    switch (WindowCommand(command, argument)) {
+    case CMD_BUSY_DEC: closed = true; break;  // a cancel's wait is over
     case CMD_SET_TOTAL:
-        bar_maximum = (int)(argument & 0xFFFF);
-        bar_position = 0;
-        break;
-    case CMD_SET_TITLE: title = event.text + " " + CzechText(IDS_CAPTION); break;
     case CMD_SHOW_FILE:
-        if (event.text != last_shown) {
-            last_shown = event.text;
-            bar_position++;
-        }
-        if (on_show_file)
-            on_show_file(event.text.c_str());
-        // The user presses Storno: the window sets the flag while it waits
-        // for the worker, which sees it after the current piece.
-        if (++shows_ == cancel_at_show) {
-            cancelling_ = true;
-            g_cancel = 1;
-        }
-        if (shows_ == 1 && end_session == END_SESSION_AT_SHOW)
-            Post(END_SESSION, end_session_wparam);
-        if (end_session == END_SESSION_AT_DECODE && !decode_awaited_ &&
-            EqualNoCase(SuffixOf(event.text, 4), ".xxx")) {
-            decode_awaited_ = true;
-            std::string plain = g_extract_dir + event.text.substr(0, event.text.size() - 4);
-            Post(AWAIT_DECODE, (intptr_t) new std::string(NativePath(plain.c_str())));
-        }
+        bar_maximum = g_view.bar_range;
+        bar_position = g_view.bar_position;
+        last_shown = g_view.shown;
         break;
+    case CMD_SET_TITLE: title = g_view.title; break;
     case CMD_HIDE: hidden = true; break;
     case CMD_CLOSE: Close(); break;
+    }
+    if (command != CMD_SHOW_FILE)
+        return;
+    if (on_show_file)
+        on_show_file(event.text.c_str());
+    // The user presses Storno: the window raises the flag and waits for the
+    // worker, which sees it after the current piece.
+    if (++shows_ == cancel_at_show)
+        WindowCommand(CMD_CANCEL, 0);
+    if (shows_ == 1 && end_session == END_SESSION_AT_SHOW)
+        Post(END_SESSION, end_session_wparam);
+    if (end_session == END_SESSION_AT_DECODE && !decode_awaited_ &&
+        EqualNoCase(SuffixOf(event.text, 4), ".xxx")) {
+        decode_awaited_ = true;
+        std::string plain = g_extract_dir + event.text.substr(0, event.text.size() - 4);
+        Post(AWAIT_DECODE, (intptr_t) new std::string(NativePath(plain.c_str())));
     }
 }
 

@@ -68,7 +68,7 @@ struct WindowEvent {
 
 class TestWindow {
   public:
-    // Starts the window thread with g_busy and g_cancel at 0 and the
+    // Starts the window thread with the window model reset and the
     // extraction reset, as WM_INITDIALOG leaves them.
     TestWindow();
     // Stops the window thread once it has handled everything queued.
@@ -146,7 +146,6 @@ class TestWindow {
     std::condition_variable changed_;
     std::deque<Queued*> queue_;
     bool stopping_ = false;
-    bool cancelling_ = false;
     bool removed_ = false;         // the notice has been handled
     bool decode_awaited_ = false;  // END_SESSION_AT_DECODE: the block file is known
     int shows_ = 0;

@@ -1,4 +1,0 @@
-#include "extract/commands.h"
-
-int g_busy;
-std::atomic<int> g_cancel;

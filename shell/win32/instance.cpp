@@ -1,3 +1,0 @@
-#include "shell/win32/dialogs.h"
-
-HINSTANCE g_instance;

@@ -61,7 +61,7 @@ class InstallerRun {
 
   private:
     void CheckRoom();
-    std::string Explain(const HeadlessRun& run) const;
+    std::string Refusal(const HeadlessRun& run) const;
     void CheckTree();
     void CheckArchive();
 

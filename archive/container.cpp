@@ -156,3 +156,30 @@ int MakeVolumeName(const char* archive_path, unsigned volume, char* out, unsigne
     out[0] = 0;
     return 0;
 }
+
+// Reads the record at the current position of the cursor's file.
+static int ReadRecordHere(RecordCursor* cursor)
+{
+    cursor->place.offset = SysSeek(cursor->file, 0, SYS_SEEK_CURRENT);
+    return ReadEntryRecord(cursor->file, &cursor->record);
+}
+
+int NextRecord(RecordCursor* cursor, const char* archive_path, OpenVolumeFunction open_volume, void* context)
+{
+    char name[SYS_PATH_SIZE];
+    RecordPlace* place = &cursor->place;
+    place->piece++;
+    int result = ReadRecordHere(cursor);
+    if (result == RECORD_NONE) {
+        SysClose(cursor->file);
+        cursor->file = SYS_NO_FILE;
+        place->offset = 0;
+        if (!MakeVolumeName(archive_path, ++place->volume, name, sizeof name) ||
+            (cursor->file = open_volume(name, context)) == SYS_NO_FILE)
+            return CURSOR_NO_VOLUME;
+        result = ReadRecordHere(cursor);
+        if (result == RECORD_NONE)
+            return CURSOR_SHORT_VOLUME;
+    }
+    return result == RECORD_READ ? CURSOR_READ : CURSOR_BAD_NAME;
+}

@@ -1,6 +1,7 @@
 // Reading the archive container: header location, entry records, piece data
-// and the names of volume files. The extraction worker drives the loop; these
-// are the reading rules every reader of the format shares.
+// and the names of volume files. The record cursor walks the records across
+// the volume files for the extraction worker and the builder alike; these are
+// the reading rules every reader of the format shares.
 #pragma once
 
 #include "archive/format.h"
@@ -53,3 +54,41 @@ int ReadPieceData(SysFile file, void* buffer, uint32_t size);
 // part of archive_path is longer than SplitPath keeps (it would name another
 // place).
 int MakeVolumeName(const char* archive_path, unsigned volume, char* out, unsigned out_size);
+
+// Where a record cursor stands: at the record it read last, or at the one
+// it failed to read.
+struct RecordPlace {
+    unsigned volume;  // 0: the archive file; N: volume file N (MakeVolumeName)
+    unsigned piece;   // 1 for the archive's first record; 0 before it
+    int32_t offset;   // of the record within its file; -1 when it cannot be told
+};
+
+// Reads the records one after another, moving on to the next volume file
+// where fewer than 56 bytes are left. A cursor starts all zero but for file,
+// which is positioned at the first record (as ReadArchiveHeader leaves it).
+// Piece data is the caller's to read (ReadPieceData) before the next record.
+struct RecordCursor {
+    SysFile file;  // the current file; the cursor closes it when it moves on
+    RecordPlace place;
+    EntryRecord record;  // the record read last
+};
+
+// Opens volume file name (built from the archive's path) for a cursor:
+// returns the handle, or SYS_NO_FILE to end the archive there. context is
+// the caller's.
+typedef SysFile (*OpenVolumeFunction)(const char* name, void* context);
+
+// Results of NextRecord; a failure is a different reason each.
+enum {
+    CURSOR_READ = 1,          // cursor->record holds the next record
+    CURSOR_BAD_NAME = 2,      // 56 bytes came, but the name has no NUL
+    CURSOR_NO_VOLUME = 3,     // the volume's name does not fit, or open_volume gave no file
+    CURSOR_SHORT_VOLUME = 4,  // the next volume holds no whole record
+};
+
+// Reads the next record into cursor->record and counts it in cursor->place.
+// When the current file holds no further record, closes it and opens volume
+// file place.volume + 1 of archive_path through open_volume, where the
+// record must be whole. Returns one of the CURSOR_ results; place then says
+// which record failed (offset 0 of the volume that is missing).
+int NextRecord(RecordCursor* cursor, const char* archive_path, OpenVolumeFunction open_volume, void* context);

@@ -1,9 +1,10 @@
 // The extraction worker: one run from the fresh extraction directory to the
 // finished setup program. Every failure on the way leaves through Stop(),
-// which shows the message recorded by Fail() and closes the window. Whatever
-// touches the temporary directory runs as a step inside the extraction
-// (InExtraction), so that the window can take the extraction over at any
-// time and remove it, and the worker then stops rather than write anywhere.
+// which records the outcome, shows the message for the reason given to
+// Fail() and closes the window. Whatever touches the temporary directory
+// runs as a step inside the extraction (InExtraction), so that the window
+// can take the extraction over at any time and remove it, and the worker
+// then stops rather than write anywhere.
 #include "extract/worker.h"
 
 #include <string.h>
@@ -21,12 +22,11 @@ char g_prev_target[SYS_PATH_SIZE];
 // Everything one run keeps; ExtractWorker resets it at its start.
 struct WorkerRun {
     WindowRef progress;             // read once from the start parameter
-    int message;                    // IDS_ text of the failure that stops the run
+    int reason;                     // STOP_ value of the failure that stops the run
+    int finishing;                  // the pieces are done: a decode now is the last file's
     unsigned char* piece;           // PIECE_SIZE_MAX bytes
-    SysFile archive;                // the archive file or the current volume
-    unsigned volume;                // number of the next volume file
+    RecordCursor cursor;            // in the archive file or the current volume
     ArchiveHeader header;
-    EntryRecord record;
     char directory[SYS_PATH_SIZE];  // the extraction directory: the worker's own copy
     char target[SYS_PATH_SIZE];
     char command_line[SYS_PATH_SIZE];  // the directory, then the setup program field
@@ -35,11 +35,41 @@ struct WorkerRun {
 };
 
 static WorkerRun g_run;
+WorkerOutcome g_outcome;
+
+// The message each STOP_ reason shows, in the order of their values.
+static const unsigned char kMessages[] = {
+    0,                 // STOP_NONE
+    0,                 // CURSOR_READ, no reason
+    IDS_ERROR,         // STOP_BAD_NAME
+    IDS_ERROR,         // STOP_NO_VOLUME
+    IDS_ERROR,         // STOP_SHORT_VOLUME
+    IDS_ERROR,         // STOP_NO_DIRECTORY
+    IDS_ERROR,         // STOP_NO_MEMORY
+    IDS_ERROR,         // STOP_NO_ARCHIVE
+    IDS_ERROR,         // STOP_SETUP_FIELD
+    IDS_BAD_PASSWORD,  // STOP_NO_PASSWORD
+    IDS_BAD_PASSWORD,  // STOP_WRONG_PASSWORD
+    IDS_ERROR,         // STOP_NAME
+    IDS_ERROR,         // STOP_TOO_LARGE
+    IDS_ERROR,         // STOP_PATH_TOO_LONG
+    IDS_ERROR,         // STOP_NO_TARGET_DIRECTORY
+    IDS_ERROR,         // STOP_OPEN
+    IDS_ERROR,         // STOP_SEEK
+    IDS_INCOMPLETE,    // STOP_SHORT_READ
+    IDS_NO_SPACE,      // STOP_WRITE
+    IDS_NO_SPACE,      // STOP_DECODE
+    IDS_NO_SPACE,      // STOP_DECODE_LAST
+    IDS_ERROR,         // STOP_TAKEN_OVER
+    IDS_ERROR,         // STOP_COMMAND_LINE
+};
+static_assert(sizeof kMessages == STOP_REASONS, "one message per reason");
+static_assert(STOP_DECODE_LAST == STOP_DECODE + 1, "DecodePrevious adds finishing");
 
 // Records why the run stops. Returns 0, the failure result of every step.
-static int Fail(int message)
+static int Fail(int reason)
 {
-    g_run.message = message;
+    g_run.reason = reason;
     return 0;
 }
 
@@ -77,7 +107,7 @@ static void DropExtension(char* path)
 static int InExtraction(int (*step)(void))
 {
     if (!EnterExtraction())
-        return Fail(IDS_ERROR);
+        return Fail(STOP_TAKEN_OVER);
     int done = step();
     LeaveExtraction();
     return done;
@@ -119,9 +149,10 @@ static void FormatWithPath(char* out, const char* format, const char* path)
     out[length] = 0;
 }
 
-// Opens volume file name, asking the user while it is missing. Returns the
-// handle, or SYS_NO_FILE when the user gave up.
-static SysFile OpenVolume(const char* name)
+// The cursor's way to a volume: opens volume file name, asking the user
+// while it is missing. Returns the handle, or SYS_NO_FILE when the user gave
+// up.
+static SysFile OpenVolume(const char* name, void*)
 {
     SysFile file;
     while ((file = SysOpenFile(name, SYS_OPEN_READ)) == SYS_NO_FILE) {
@@ -135,21 +166,6 @@ static SysFile OpenVolume(const char* name)
     return file;
 }
 
-// Moves on to the next volume file and reads its first record, which must
-// be whole.
-static int NextVolume(void)
-{
-    char name[SYS_PATH_SIZE];
-    SysClose(g_run.archive);
-    g_run.archive = SYS_NO_FILE;
-    if (!MakeVolumeName(g_archive_path, g_run.volume++, name, sizeof name))
-        return Fail(IDS_ERROR);
-    g_run.archive = OpenVolume(name);
-    if (g_run.archive == SYS_NO_FILE || ReadEntryRecord(g_run.archive, &g_run.record) != RECORD_READ)
-        return Fail(IDS_ERROR);
-    return 1;
-}
-
 // Names and creates the extraction directory after a new reserve file in
 // the temporary directory, and hands both names to the window: they are
 // written inside this step, and the window reads them only once it has
@@ -160,17 +176,17 @@ static int CreateExtractionDirectory(void)
     char temp[SYS_PATH_SIZE], reserve[SYS_PATH_SIZE];
     char* directory = g_run.directory;
     if (!SysGetTempPath(temp, sizeof temp) || !SysGetTempFileName(temp, "~kw", reserve))
-        return Fail(IDS_ERROR);
+        return Fail(STOP_NO_DIRECTORY);
     memcpy(g_reserve_file, reserve, SYS_PATH_SIZE);
     memcpy(directory, reserve, SYS_PATH_SIZE);
     DropExtension(directory);
     size_t length = strlen(directory);
     if (length + 1 >= SYS_PATH_SIZE)
-        return Fail(IDS_ERROR);
+        return Fail(STOP_NO_DIRECTORY);
     directory[length] = '\\';
     directory[length + 1] = 0;
     if (!SysCreateDirectory(directory))
-        return Fail(IDS_ERROR);
+        return Fail(STOP_NO_DIRECTORY);
     // Only now is it ours to remove.
     memcpy(g_extract_dir, directory, SYS_PATH_SIZE);
     return 1;
@@ -183,9 +199,9 @@ static int CheckPassword(void)
     if (g_run.header.password[0] == 0)
         return 1;
     if (AskPassword(g_run.progress, typed) != 1)
-        return Fail(IDS_BAD_PASSWORD);
+        return Fail(STOP_NO_PASSWORD);
     typed[TEXT_FIELD_SIZE - 1] = 0;
-    return EqualNoCase(typed, g_run.header.password) ? 1 : Fail(IDS_BAD_PASSWORD);
+    return EqualNoCase(typed, g_run.header.password) ? 1 : Fail(STOP_WRONG_PASSWORD);
 }
 
 // Prepares the run: buffer, extraction directory, archive header, window
@@ -193,16 +209,18 @@ static int CheckPassword(void)
 static int Start(void)
 {
     g_run.piece = (unsigned char*)SysAlloc(PIECE_SIZE_MAX);
-    if (!g_run.piece || !InExtraction(CreateExtractionDirectory))
-        return Fail(IDS_ERROR);
-    g_run.archive = SysOpenFile(g_archive_path, SYS_OPEN_READ);
-    if (g_run.archive == SYS_NO_FILE || !ReadArchiveHeader(g_run.archive, &g_run.header))
-        return Fail(IDS_ERROR);
+    if (!g_run.piece)
+        return Fail(STOP_NO_MEMORY);
+    if (!InExtraction(CreateExtractionDirectory))
+        return 0;
+    g_run.cursor.file = SysOpenFile(g_archive_path, SYS_OPEN_READ);
+    if (g_run.cursor.file == SYS_NO_FILE || !ReadArchiveHeader(g_run.cursor.file, &g_run.header))
+        return Fail(STOP_NO_ARCHIVE);
     SendCommand(g_run.progress, CMD_SET_TOTAL, (intptr_t)g_run.header.file_count);
     // A file that is no archive (a stub with nothing appended reads its own
     // headers) fails here, before its bytes become the window's title.
     if (!SetupFieldStaysInside(g_run.header.setup_program))
-        return Fail(IDS_ERROR);
+        return Fail(STOP_SETUP_FIELD);
     SendCommand(g_run.progress, CMD_SET_TITLE, (intptr_t)g_run.header.title);
     return CheckPassword();
 }
@@ -219,7 +237,7 @@ static int DecodePrevious(void)
     DropExtension(plain);
     // Stopped because the window took over, the decode is no lack of room.
     if (!DecodeBlockFile(g_prev_target, plain, ExtractionKept))
-        return Fail(ExtractionKept() ? IDS_NO_SPACE : IDS_ERROR);
+        return Fail(ExtractionKept() ? STOP_DECODE + g_run.finishing : STOP_TAKEN_OVER);
     DeleteDecodedFile(g_prev_target);
     return 1;
 }
@@ -228,14 +246,14 @@ static int DecodePrevious(void)
 // neither opens the target read-only.
 static int OpenMode(void)
 {
-    if (g_run.record.flags & ENTRY_APPEND)
+    if (g_run.cursor.record.flags & ENTRY_APPEND)
         return SYS_OPEN_UPDATE;
-    return (g_run.record.flags & ENTRY_CREATE) ? SYS_OPEN_CREATE : SYS_OPEN_READ;
+    return (g_run.cursor.record.flags & ENTRY_CREATE) ? SYS_OPEN_CREATE : SYS_OPEN_READ;
 }
 
 static int MakeTargetDirectory(void)
 {
-    return EnsureDirectory(g_run.target) ? 1 : Fail(IDS_ERROR);
+    return EnsureDirectory(g_run.target) ? 1 : Fail(STOP_NO_TARGET_DIRECTORY);
 }
 
 // Writes the current record's piece to its target.
@@ -243,17 +261,17 @@ static int WriteTarget(void)
 {
     SysFile target = SysOpenFile(g_run.target, OpenMode());
     if (target == SYS_NO_FILE)
-        return Fail(IDS_ERROR);
-    int message = 0;
+        return Fail(STOP_OPEN);
+    int reason = STOP_NONE;
     // A failed seek would put the piece over the start of the file.
-    if ((g_run.record.flags & ENTRY_APPEND) && SysSeek(target, 0, SYS_SEEK_END) < 0)
-        message = IDS_ERROR;
-    else if (!ReadPieceData(g_run.archive, g_run.piece, g_run.record.size))
-        message = IDS_INCOMPLETE;
-    else if (SysWrite(target, g_run.piece, g_run.record.size) != g_run.record.size)
-        message = IDS_NO_SPACE;
+    if ((g_run.cursor.record.flags & ENTRY_APPEND) && SysSeek(target, 0, SYS_SEEK_END) < 0)
+        reason = STOP_SEEK;
+    else if (!ReadPieceData(g_run.cursor.file, g_run.piece, g_run.cursor.record.size))
+        reason = STOP_SHORT_READ;
+    else if (SysWrite(target, g_run.piece, g_run.cursor.record.size) != g_run.cursor.record.size)
+        reason = STOP_WRITE;
     SysClose(target);
-    return message ? Fail(message) : 1;
+    return reason ? Fail(reason) : 1;
 }
 
 // Writes the current record's piece. A name that the name rule refuses, a
@@ -262,10 +280,16 @@ static int WriteTarget(void)
 // never waits for the window.
 static int WritePiece(void)
 {
-    if (!IsSafeEntryName(g_run.record.name) || g_run.record.size > PIECE_SIZE_MAX ||
-        !JoinPath(g_run.target, g_run.directory, g_run.record.name) || !InExtraction(MakeTargetDirectory))
-        return Fail(IDS_ERROR);
-    SendCommand(g_run.progress, CMD_SHOW_FILE, (intptr_t)g_run.record.name);
+    const EntryRecord* record = &g_run.cursor.record;
+    if (!IsSafeEntryName(record->name))
+        return Fail(STOP_NAME);
+    if (record->size > PIECE_SIZE_MAX)
+        return Fail(STOP_TOO_LARGE);
+    if (!JoinPath(g_run.target, g_run.directory, record->name))
+        return Fail(STOP_PATH_TOO_LONG);
+    if (!InExtraction(MakeTargetDirectory))
+        return 0;
+    SendCommand(g_run.progress, CMD_SHOW_FILE, (intptr_t)record->name);
     PauseWorker(100);
     return InExtraction(WriteTarget);
 }
@@ -275,14 +299,13 @@ static int WritePiece(void)
 static int ExtractPieces(void)
 {
     int keep_going = 1;
-    g_run.volume = 1;
     while (keep_going) {
-        int result = ReadEntryRecord(g_run.archive, &g_run.record);
-        if (result == RECORD_BAD || (result == RECORD_NONE && !NextVolume()))
-            return Fail(IDS_ERROR);
+        int result = NextRecord(&g_run.cursor, g_archive_path, OpenVolume, 0);
+        if (result != CURSOR_READ)
+            return Fail(result);
         if (!WritePiece())
             return 0;
-        if ((g_run.record.flags & ENTRY_LAST) || g_cancel)
+        if ((g_run.cursor.record.flags & ENTRY_LAST) || g_cancel)
             keep_going = 0;
         if (strcmp(g_run.target, g_prev_target) != 0) {
             if (!InExtraction(DecodePrevious))
@@ -296,9 +319,9 @@ static int ExtractPieces(void)
 // Closes the archive file and frees the piece buffer.
 static void Release(void)
 {
-    if (g_run.archive != SYS_NO_FILE)
-        SysClose(g_run.archive);
-    g_run.archive = SYS_NO_FILE;
+    if (g_run.cursor.file != SYS_NO_FILE)
+        SysClose(g_run.cursor.file);
+    g_run.cursor.file = SYS_NO_FILE;
     SysFree(g_run.piece);
     g_run.piece = 0;
 }
@@ -307,11 +330,12 @@ static void Release(void)
 // line: the extraction directory, then the field, without ".xxx" at its end.
 static int Finish(void)
 {
+    g_run.finishing = 1;
     if (!InExtraction(DecodePrevious))
         return 0;
     Release();
     if (!JoinPath(g_run.command_line, g_run.directory, g_run.header.setup_program))
-        return Fail(IDS_ERROR);
+        return Fail(STOP_COMMAND_LINE);
     if (ExtensionIs(g_run.command_line, ".xxx"))
         DropExtension(g_run.command_line);
     return 1;
@@ -363,11 +387,15 @@ static void Launch(void)
         PostCommand(g_run.progress, CMD_CLOSE, 0);
 }
 
-// The one way out on failure: the message, then the window closes.
+// The one way out on failure: the outcome, the message, then the window
+// closes.
 static void Stop(void)
 {
     Release();
-    ShowError(g_run.message);
+    g_outcome.reason = g_run.reason;
+    g_outcome.error = SysTakeWriteError();
+    g_outcome.place = g_run.cursor.place;
+    ShowError(kMessages[g_run.reason]);
     PostCommand(g_run.progress, CMD_BUSY_DEC, 0);
     PostCommand(g_run.progress, CMD_CLOSE, 0);
 }
@@ -375,7 +403,8 @@ static void Stop(void)
 unsigned long ExtractWorker(void* window)
 {
     memset(&g_run, 0, sizeof g_run);
-    g_run.archive = SYS_NO_FILE;
+    g_outcome.reason = STOP_NONE;
+    g_run.cursor.file = SYS_NO_FILE;
     g_run.progress = *(WindowRef*)window;
     g_prev_target[0] = 0;
     if (Start() && ExtractPieces() && Finish())

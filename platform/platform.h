@@ -37,6 +37,12 @@ int32_t SysSeek(SysFile file, int32_t offset, int origin);
 uint32_t SysRead(SysFile file, void* buffer, uint32_t count);
 uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count);
 
+// The system's error (errno, GetLastError) of the last SysWrite or
+// SysWriteFile that failed, 0 when none has failed since the previous call,
+// which it forgets. A failed write is the machine's fault (a full disk) or
+// the archive's (a piece for a file opened to be read); only this tells.
+uint32_t SysTakeWriteError(void);
+
 // Releases a handle from any of the opens here (_lclose / CloseHandle).
 void SysClose(SysFile file);
 

@@ -76,6 +76,9 @@ uint32_t ReadAll(SysFile file, void* buffer, uint32_t count, int* failed)
     return done;
 }
 
+// The error of the last write that failed, until SysTakeWriteError.
+uint32_t g_write_error;
+
 uint32_t WriteAll(SysFile file, const void* buffer, uint32_t count, int* failed)
 {
     uint32_t done = 0;
@@ -86,6 +89,8 @@ uint32_t WriteAll(SysFile file, const void* buffer, uint32_t count, int* failed)
             continue;
         if (n <= 0) {
             *failed = 1;
+            if (n < 0)
+                g_write_error = (uint32_t)errno;
             break;
         }
         done += (uint32_t)n;
@@ -211,6 +216,13 @@ uint32_t SysRead(SysFile file, void* buffer, uint32_t count)
 {
     int failed;
     return ReadAll(file, buffer, count, &failed);
+}
+
+uint32_t SysTakeWriteError(void)
+{
+    uint32_t error = g_write_error;
+    g_write_error = 0;
+    return error;
 }
 
 uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count)

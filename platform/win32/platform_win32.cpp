@@ -79,10 +79,28 @@ uint32_t SysRead(SysFile file, void* buffer, uint32_t count)
     return moved == (UINT)HFILE_ERROR ? 0 : moved;
 }
 
+// The error of the last write that failed, until SysTakeWriteError.
+static DWORD g_write_error;
+
+// Keeps the system's error when ok is 0; returns ok.
+static BOOL NoteWrite(BOOL ok)
+{
+    if (!ok)
+        g_write_error = GetLastError();
+    return ok;
+}
+
+uint32_t SysTakeWriteError(void)
+{
+    DWORD error = g_write_error;
+    g_write_error = 0;
+    return error;
+}
+
 uint32_t SysWrite(SysFile file, const void* buffer, uint32_t count)
 {
     UINT moved = _lwrite(AsHfile(file), (LPCCH)buffer, count);
-    return moved == (UINT)HFILE_ERROR ? 0 : moved;
+    return NoteWrite(moved != (UINT)HFILE_ERROR) ? moved : 0;
 }
 
 // CloseHandle serves the handles of OpenFile too (what _lclose does).
@@ -113,7 +131,7 @@ int SysReadFile(SysFile file, void* buffer, uint32_t count, uint32_t* moved)
 int SysWriteFile(SysFile file, const void* buffer, uint32_t count, uint32_t* moved)
 {
     DWORD done = 0;
-    BOOL ok = WriteFile(AsHandle(file), buffer, count, &done, NULL);
+    BOOL ok = NoteWrite(WriteFile(AsHandle(file), buffer, count, &done, NULL));
     *moved = done;
     return ok != 0;
 }

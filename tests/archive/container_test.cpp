@@ -2,6 +2,7 @@
 
 #include "file_fixture.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -272,6 +273,91 @@ void ContainerTest::WalkSplitFile(const Bytes& executable, const Bytes& first, c
     EXPECT_EQ(Bytes(data.begin(), data.begin() + record.size), second);
     EXPECT_EQ(ReadEntryRecord(file, &record), RECORD_NONE);
     SysClose(file);
+}
+
+// The cursor opens volumes by their names; a missing one gives no file.
+SysFile OpenExisting(const char* name, void* asked)
+{
+    static_cast<std::vector<std::string>*>(asked)->push_back(name);
+    return SysOpenFile(name, SYS_OPEN_READ);
+}
+
+// The cursor's walk: each record's place (volume, piece number, offset of
+// the record in its file) and the reason it stops. Records start at 252 in
+// SETUP.EXE, after the image and the header, and at 0 in a volume.
+TEST_F(ContainerTest, CursorKnowsWhereEachRecordIs)
+{
+    struct Step {
+        int result;
+        RecordPlace place;
+    };
+    const Bytes a = PieceBytes(ENTRY_CREATE, "a", {'1', '2', '3'}), b = PieceBytes(9, "b", {'4'});
+    Bytes no_nul = PieceBytes(9, std::string(47, 'n').c_str(), {});
+    no_nul[8 + 47] = 'n';
+    struct Case {
+        const char* label;
+        Bytes executable;
+        std::vector<Bytes> volumes;  // SETUP.E01, SETUP.E02, ...
+        std::vector<Step> steps;
+    } cases[] = {
+        {"one file",
+         Concat({kImage, kHeader, a, b, Le32(100)}),
+         {},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_READ, {0, 2, 252 + 59}}}},
+        {"over two volumes",
+         Concat({kImage, kHeader, a, Le32(100)}),
+         {PieceBytes(ENTRY_APPEND, "a", {'4'}), b},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_READ, {1, 2, 0}}, {CURSOR_READ, {2, 3, 0}}}},
+        {"second record in a volume",
+         Concat({kImage, kHeader, a, Le32(100)}),
+         {Concat({a, b})},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_READ, {1, 2, 0}}, {CURSOR_READ, {1, 3, 59}}}},
+        {"volume missing",
+         Concat({kImage, kHeader, a, Le32(100)}),
+         {},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_NO_VOLUME, {1, 2, 0}}}},
+        {"volume shorter than a record",
+         Concat({kImage, kHeader, a, Le32(100)}),
+         {Filled(55, 0)},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_SHORT_VOLUME, {1, 2, 0}}}},
+        {"name without NUL in a volume",
+         Concat({kImage, kHeader, a, Le32(100)}),
+         {no_nul},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_BAD_NAME, {1, 2, 0}}}},
+        {"name without NUL in the executable",
+         Concat({kImage, kHeader, a, no_nul, Le32(100)}),
+         {},
+         {{CURSOR_READ, {0, 1, 252}}, {CURSOR_BAD_NAME, {0, 2, 252 + 59}}}},
+    };
+    for (const Case& c : cases) {
+        for (unsigned volume = 1; volume <= 2; volume++) {
+            std::string name = "SETUP.E0" + std::to_string(volume);
+            if (volume <= c.volumes.size())
+                Write(name, c.volumes[volume - 1]);
+            else
+                std::remove(PathOf(name).c_str());
+        }
+        std::string archive = Write("SETUP.EXE", c.executable);
+        RecordCursor cursor = {OpenForReading(archive), {0, 0, 0}, {}};
+        ArchiveHeader header;
+        ASSERT_TRUE(ReadArchiveHeader(cursor.file, &header)) << c.label;
+        std::vector<std::string> asked;
+        unsigned char data[16];
+        for (const Step& step : c.steps) {
+            int result = NextRecord(&cursor, archive.c_str(), OpenExisting, &asked);
+            EXPECT_EQ(result, step.result) << c.label << ", piece " << step.place.piece;
+            EXPECT_EQ(cursor.place.volume, step.place.volume) << c.label << ", piece " << step.place.piece;
+            EXPECT_EQ(cursor.place.piece, step.place.piece) << c.label;
+            EXPECT_EQ(cursor.place.offset, step.place.offset) << c.label << ", piece " << step.place.piece;
+            if (result == CURSOR_READ) {
+                EXPECT_TRUE(ReadPieceData(cursor.file, data, cursor.record.size)) << c.label;
+            }
+        }
+        for (size_t i = 0; i < asked.size(); i++)
+            EXPECT_EQ(asked[i], PathOf("SETUP.E0" + std::to_string(i + 1))) << c.label;
+        if (cursor.file != SYS_NO_FILE)
+            SysClose(cursor.file);
+    }
 }
 
 TEST_F(ContainerTest, SinglePieceEndsRightBeforeTrailer)

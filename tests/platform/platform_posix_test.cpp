@@ -2,6 +2,7 @@
 // directory.
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -84,7 +85,10 @@ TEST_F(PlatformTest, OpenModes) {
     file = SysOpenFile(path.c_str(), SYS_OPEN_READ);
     SysFile second = SysOpenFile(path.c_str(), SYS_OPEN_READ);
     EXPECT_NE(second, SYS_NO_FILE);
+    EXPECT_EQ(SysTakeWriteError(), 0u);  // the writes above went through
     EXPECT_EQ(SysWrite(file, "x", 1), 0u);
+    EXPECT_EQ(SysTakeWriteError(), (uint32_t)EBADF);
+    EXPECT_EQ(SysTakeWriteError(), 0u);  // taken once
     SysClose(file);
     SysClose(second);
 

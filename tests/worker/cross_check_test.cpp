@@ -19,17 +19,23 @@ namespace {
 class CrossCheck : public WorkerTest {
   protected:
     // Runs the worker on installer, then verify on the same file; expects
-    // the exit code 2 exactly when the window showed an error box.
-    void ExpectOneVerdict(const std::string& installer)
+    // the exit code 2 exactly when the window showed an error box, and
+    // verify's message to hold verdict when one is given.
+    void ExpectOneVerdict(const std::string& installer, const char* verdict = nullptr)
     {
         Run(installer);
         bool refused = std::any_of(log.begin(), log.end(),
                                    [](const std::string& entry) { return entry.rfind("error ", 0) == 0; });
-        std::string command = std::string(ROZBAL_TOOL) + " verify -q '" + Archive() + "' >/dev/null 2>&1";
+        std::string said = root_ + "/verify.txt";
+        std::string command =
+            std::string(ROZBAL_TOOL) + " verify -q '" + Archive() + "' >/dev/null 2>'" + said + "'";
         int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), refused ? 2 : 0)
             << "the installer " << (refused ? "refused" : "installed");
+        if (verdict) {
+            EXPECT_NE(ReadFile(said).find(verdict), std::string::npos) << ReadFile(said);
+        }
     }
 };
 
@@ -37,7 +43,7 @@ class FailureCrossCheck : public CrossCheck, public ::testing::WithParamInterfac
 
 TEST_P(FailureCrossCheck, VerifyRefusesIt)
 {
-    ExpectOneVerdict(GetParam().installer);
+    ExpectOneVerdict(GetParam().installer, GetParam().verdict);
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, FailureCrossCheck, ::testing::ValuesIn(kFailures));

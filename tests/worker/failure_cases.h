@@ -2,9 +2,20 @@
 // and by the check that the builder's verify refuses the same ones.
 #pragma once
 
+#include <stdint.h>
+
 #include <ostream>
 #include <string>
 #include <vector>
+
+// Where the worker records that it stopped: the reason (a STOP_ value), the
+// piece, the offset of its record and its volume.
+struct StopPlace {
+    int reason;
+    unsigned piece;
+    int32_t offset;
+    unsigned volume;
+};
 
 // What the log holds after "busy+": the commands up to the box, then the
 // box, "busy-" and "close" follow.
@@ -13,6 +24,8 @@ struct FailureCase {
     std::string installer;
     std::vector<std::string> before_box;
     int message;
+    StopPlace stop;
+    const char* verdict;  // what verify says: part of its message
 };
 
 extern const std::vector<FailureCase> kFailures;

@@ -2,7 +2,10 @@
 // nothing is written where it does not belong.
 #include <gtest/gtest.h>
 
+#include <errno.h>
+#include <signal.h>
 #include <string.h>
+#include <sys/resource.h>
 
 #include <zlib.h>
 
@@ -20,6 +23,15 @@
 namespace fs = std::filesystem;
 using Log = std::vector<std::string>;
 
+// The outcome the worker recorded: the reason, and where it stopped.
+static void ExpectStop(const StopPlace& stop)
+{
+    EXPECT_EQ(g_outcome.reason, stop.reason);
+    EXPECT_EQ(g_outcome.place.piece, stop.piece);
+    EXPECT_EQ(g_outcome.place.offset, stop.offset);
+    EXPECT_EQ(g_outcome.place.volume, stop.volume);
+}
+
 class FailureTest : public WorkerTest, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(FailureTest, ShowsItsMessageAndCloses)
@@ -32,6 +44,9 @@ TEST_P(FailureTest, ShowsItsMessageAndCloses)
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(window.closed);
     EXPECT_FALSE(window.hidden);
+    ExpectStop(GetParam().stop);
+    // The table's one refused write is to a file opened for reading.
+    EXPECT_EQ(g_outcome.error, GetParam().stop.reason == STOP_WRITE ? (uint32_t)EBADF : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, FailureTest, ::testing::ValuesIn(kFailures));
@@ -45,6 +60,7 @@ TEST_P(HostileNameTest, IsRefusedBeforeAnythingIsWritten)
     Run(HostileInstaller(GetParam()));
 
     EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show inside\\ok", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    ExpectStop({STOP_NAME, 2, 58 + 152 + 56 + 1, 0});
     for (const auto& entry : fs::recursive_directory_iterator(root_))
         EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
     EXPECT_FALSE(fs::exists("/evil"));
@@ -86,6 +102,7 @@ TEST_P(NameRuleTest, WritesOnlySafeNames)
     } else {
         EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", ErrorBox(IDS_ERROR), "busy-", "close"}));
         EXPECT_EQ(extracted.size(), 0u);
+        ExpectStop({STOP_NAME, 1, 58 + 152, 0});
     }
 }
 
@@ -111,6 +128,7 @@ TEST_P(SetupNameRuleTest, RefusedSetupProgramStopsBeforeAnyPiece)
     // Nor does a header that is refused name the window.
     EXPECT_EQ(log, (Log{"busy+", "total 1", ErrorBox(IDS_ERROR), "busy-", "close"}));
     EXPECT_EQ(extracted.size(), 0u);
+    ExpectStop({STOP_SETUP_FIELD, 0, 0, 0});
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, SetupNameRuleTest, ::testing::ValuesIn(RefusedWithoutBlanks()));
@@ -120,6 +138,7 @@ TEST_F(WorkerTest, MissingArchiveFileStops)
     RunWorker();
 
     EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    ExpectStop({STOP_NO_ARCHIVE, 0, 0, 0});
 }
 
 TEST_F(WorkerTest, NoTemporaryDirectoryStopsBeforeTheArchiveIsRead)
@@ -128,6 +147,7 @@ TEST_F(WorkerTest, NoTemporaryDirectoryStopsBeforeTheArchiveIsRead)
     Run(Installer(Header(1, 1, "s", "t"), Piece(9, "a", "x")));
 
     EXPECT_EQ(log, (Log{"busy+", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    ExpectStop({STOP_NO_DIRECTORY, 0, 0, 0});
 }
 
 TEST_F(WorkerTest, ExtractionDirectoryThatExistsIsNeitherUsedNorRemoved)
@@ -171,6 +191,7 @@ TEST_F(WorkerTest, TargetPathOverTheLimitStops)
     Run(Installer(Header(1, 1, "s", "t"), Piece(9, std::string(47, 'n'), "x")));
 
     EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    ExpectStop({STOP_PATH_TOO_LONG, 1, 58 + 152, 0});
 }
 
 TEST_F(WorkerTest, CommandLineOverTheLimitStopsBeforeTheLaunch)
@@ -179,6 +200,7 @@ TEST_F(WorkerTest, CommandLineOverTheLimitStopsBeforeTheLaunch)
     Run(Installer(Header(1, 1, std::string(47, 's'), "t"), Piece(9, "a", "x")));
 
     EXPECT_EQ(log, (Log{"busy+", "total 1", "title t", "show a", ErrorBox(IDS_ERROR), "busy-", "close"}));
+    ExpectStop({STOP_COMMAND_LINE, 1, 58 + 152, 0});
 }
 
 TEST_F(WorkerTest, SetupProgramThatCannotStartIsReportedAfterHiding)
@@ -202,6 +224,36 @@ static std::string LongBlockFile(int count)
         block += Block(BLOCK_MARKER, METHOD_ZLIB, (int32_t)size, stream);
     return block;
 }
+
+// A write the system refuses: the outcome keeps the system's error, which
+// tells a full disk from the archive's fault. As the piece is shown, files
+// may grow to 4096 bytes only: its data, or its decoded block file, is
+// more. The parameter says which is refused: STOP_WRITE or STOP_DECODE_LAST.
+class RefusedWriteTest : public WorkerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RefusedWriteTest, KeepsTheSystemsError)
+{
+    std::string piece = GetParam() == STOP_WRITE ? Piece(9, "a", std::string(8192, 'x'))
+                                                 : Piece(9, "a.xxx", LongBlockFile(1));
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+    window.on_show_file = [saved](const char*) {
+        struct rlimit small = {4096, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+    };
+    Run(Installer(Header(1, 1, "s", "t"), piece));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+
+    ExpectStop({GetParam(), 1, 58 + 152, 0});
+    EXPECT_EQ(g_outcome.error, (uint32_t)EFBIG);
+    EXPECT_EQ(log, (Log{"busy+", "total 1", "title t",
+                        "show " + std::string(GetParam() == STOP_WRITE ? "a" : "a.xxx"),
+                        ErrorBox(IDS_NO_SPACE), "busy-", "close"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Worker, RefusedWriteTest, ::testing::Values(STOP_WRITE, STOP_DECODE_LAST));
 
 // The end of the session while the worker is at work, with the notice's
 // wparam 0 (the logoff was called off) and 1: the window removes the
@@ -245,6 +297,7 @@ TEST_P(EndSessionTest, WritesNothingMoreAndStartsNothing)
                           Piece(ENTRY_CREATE | ENTRY_LAST, "big.xxx", LongBlockFile(300))));
         EXPECT_EQ(log, (Log{"busy+", "total 2", "title t", "show setup", "show big.xxx", end,
                             ErrorBox(IDS_ERROR), "busy-", "close"}));
+        EXPECT_EQ(g_outcome.reason, STOP_TAKEN_OVER);
         break;
     case END_SESSION_AT_HIDE:
         Run(Installer(Header(1, 1, "setup", "t"), setup));

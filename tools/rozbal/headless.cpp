@@ -81,9 +81,7 @@ int LoadText(int id, char* buffer, int size)
 
 int ShowMessageBox(WindowRef, const char* text, const char*, unsigned style)
 {
-    if (style == BOX_QUESTION)
-        g_headless.run.missing_volume = text;
-    else if (text[0] == '#')
+    if (style != BOX_QUESTION && text[0] == '#')
         g_headless.run.message = atoi(text + 1);
     return 0;  // No: the builder cannot put a volume in place
 }
@@ -96,48 +94,6 @@ int AskPassword(WindowRef, char* buffer)
         return 2;
     snprintf(buffer, TEXT_FIELD_SIZE, "%.*s", TEXT_FIELD_SIZE - 1, typed);
     return 1;
-}
-
-// Their names are the mangled ones, and SysFile (intptr_t) mangles as long
-// on Linux and as long long on 64-bit Windows.
-#ifdef _WIN32
-#define WRAP_WRITE __wrap__Z8SysWritexPKvj
-#define WRAP_REAL_WRITE __real__Z8SysWritexPKvj
-#define WRAP_WRITE_FILE __wrap__Z12SysWriteFilexPKvjPj
-#define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilexPKvjPj
-#else
-#define WRAP_WRITE __wrap__Z8SysWritelPKvj
-#define WRAP_REAL_WRITE __real__Z8SysWritelPKvj
-#define WRAP_WRITE_FILE __wrap__Z12SysWriteFilelPKvjPj
-#define WRAP_REAL_WRITE_FILE __real__Z12SysWriteFilelPKvjPj
-#endif
-
-// A write that fails may be the archive's fault (a piece written to a file
-// opened for reading) or the machine's (a full disk): the system's error
-// tells them apart.
-extern "C" uint32_t WRAP_REAL_WRITE(SysFile file, const void* buffer, uint32_t count);
-extern "C" int WRAP_REAL_WRITE_FILE(SysFile file, const void* buffer, uint32_t count, uint32_t* moved);
-
-static void NoteWriteError()
-{
-    if (!g_headless.run.write_error)
-        g_headless.run.write_error = LastError();
-}
-
-extern "C" uint32_t WRAP_WRITE(SysFile file, const void* buffer, uint32_t count)
-{
-    uint32_t written = WRAP_REAL_WRITE(file, buffer, count);
-    if (written != count)
-        NoteWriteError();
-    return written;
-}
-
-extern "C" int WRAP_WRITE_FILE(SysFile file, const void* buffer, uint32_t count, uint32_t* moved)
-{
-    int done = WRAP_REAL_WRITE_FILE(file, buffer, count, moved);
-    if (!done || *moved != count)
-        NoteWriteError();
-    return done;
 }
 
 // No pacing: the pause is for a reader of the window.
@@ -234,6 +190,7 @@ HeadlessRun RunHeadless(const char* archive, const char* temp_dir, const Headles
     g_headless.running = true;
     ExtractWorker(&g_window);
     g_headless.running = false;
+    g_headless.run.outcome = g_outcome;
     if (!g_headless.aside.empty())
         std::filesystem::remove_all(g_headless.aside, error);
     g_headless.aside.clear();

@@ -6,10 +6,11 @@
 
 #include <stdint.h>
 
+#include "extract/worker.h"
+
 #include <functional>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 struct HeadlessOptions {
@@ -38,9 +39,8 @@ struct HeadlessRun {
     uint32_t file_count = 0;   // its argument
     bool password_asked = false;
     std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
-    std::string missing_volume;      // the volume the worker asked for, as it named it
     std::string setup_program;       // the header's field, when it can be read
-    std::error_code write_error;     // the system's error of the first write that failed
+    WorkerOutcome outcome{};         // where and why the worker stopped
     bool interrupted = false;        // a signal came; the worker was cancelled after its piece
     bool extracted = false;          // CMD_HIDE came: every piece was written and decoded
     std::optional<HeadlessLaunch> launch;  // the worker's start, when it made one

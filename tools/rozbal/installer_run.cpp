@@ -9,7 +9,6 @@
 #include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
-#include <cstring>
 #include <map>
 #include <set>
 
@@ -20,17 +19,6 @@ namespace {
 std::string Quoted(const std::string& cp1250)
 {
     return "'" + DisplayText(cp1250) + "'";
-}
-
-// What the worker's messages mean, for the cases the archive cannot tell more.
-const char* Meaning(int message)
-{
-    switch (message) {
-    case IDS_INCOMPLETE: return "the installer finds a piece's data cut short";
-    case IDS_NO_SPACE: return "the installer cannot write a piece whole or decode a block file";
-    case IDS_BAD_PASSWORD: return "the password is wrong";
-    default: return "the installer stops with its general error";
-    }
 }
 
 // Piece `number` of the archive as the reader finds it. Returns false when
@@ -101,13 +89,13 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
             throw Interrupted(InterruptGuard::Pending());
         // A write the system refused is this machine's fault, whatever the
         // worker's box says.
-        if (run.write_error && IsMachineFault(run.write_error))
-            throw OutputError("cannot write in " + options.temp_dir.string() + ": " +
-                              run.write_error.message());
+        std::error_code write_error = PlatformError(run.outcome.error);
+        if (run.message && run.outcome.error && IsMachineFault(write_error))
+            throw OutputError("cannot write in " + options.temp_dir.string() + ": " + write_error.message());
         // A box after the whole extraction is the launch's: the builder's
         // check of the setup program tells more.
         if (run.message && !run.extracted)
-            throw InputError(Explain(run));
+            throw InputError(Refusal(run));
         CheckArchive();
         CheckTree(launched);
     } catch (...) {
@@ -146,67 +134,81 @@ InstallerRun::~InstallerRun()
     RemoveExtractionHere();
 }
 
-// Where the worker stopped: the pieces it showed, and whether it had done
-// with the last of them (the previous target moves on only then), tell
-// which piece it was at; the reader says where that piece lies and finds
-// the faults of the archive's structure.
-std::string InstallerRun::Explain(const HeadlessRun& run) const
+// The worker's verdict in words: its outcome says where and why it
+// stopped; the reader names that piece, finds the faults of the archive's
+// structure on the way, and the builder adds what the worker cannot see.
+std::string InstallerRun::Refusal(const HeadlessRun& run) const
 {
+    const WorkerOutcome& outcome = run.outcome;
     std::string archive = options_.archive.string();
-    if (run.message == IDS_BAD_PASSWORD)
-        return archive + ": " +
-               (options_.password ? "the password given is not the archive's"
-                                  : "the archive asks for a password: give it with --password");
-    if (!run.missing_volume.empty())
-        return "missing volume " +
-               (options_.archive.parent_path() / FromWorkerPath(run.missing_volume).filename()).string() +
-               ": the archive goes on after piece " + std::to_string(run.shown.size());
-    if (run.message == IDS_ERROR && run.shown.empty() && run.header_read) {
+    switch (outcome.reason) {
+    case STOP_NONE:
+        return WorkerPath(fs::absolute(options_.archive)).size() >= SYS_PATH_SIZE
+                   ? archive + ": the path is longer than the installer's 259 characters"
+                   : archive + ": the installer stops with its general error";
+    case STOP_NO_PASSWORD: return archive + ": the archive asks for a password: give it with --password";
+    case STOP_WRONG_PASSWORD: return archive + ": the password given is not the archive's";
+    case STOP_NO_VOLUME:
+        return "missing volume " + VolumePath(options_.archive, outcome.place.volume).string() +
+               ": the archive goes on after piece " + std::to_string(outcome.place.piece - 1);
+    case STOP_NO_DIRECTORY:
+        return archive + ": the installer cannot make its extraction directory in " +
+               options_.temp_dir.string();
+    case STOP_NO_MEMORY: return archive + ": the installer cannot have its piece buffer of 3,000,000 bytes";
+    case STOP_TAKEN_OVER: return archive + ": the installer's extraction was taken from it";
+    case STOP_COMMAND_LINE:
+        return archive + ": the setup program's path is longer than the installer's 259 characters";
+    case STOP_NO_ARCHIVE:
+    case STOP_SETUP_FIELD:
         try {
             ArchiveReader reader(options_.archive);  // refuses a header the installer refuses
         } catch (const InputError& e) {
             return e.what();
         }
+        return archive + (outcome.reason == STOP_NO_ARCHIVE
+                              ? ": the installer cannot read its header"
+                              : ": the installer refuses its setup program field");
     }
-    size_t shown = run.shown.size();
-    bool done = shown > 0 && std::string(g_prev_target) == std::string(g_extract_dir) + run.shown.back();
-    unsigned at = static_cast<unsigned>(run.message == IDS_ERROR && (shown == 0 || done) ? shown + 1 : shown);
     Piece piece;
     std::string error;
-    bool found = at > 0 && Locate(options_.archive, at, piece, error);
-    if (!error.empty())
-        return error;
-    if (!run.header_read)
-        return archive + ": the installer cannot read it, or cannot make its extraction directory in " +
-               options_.temp_dir.string();
-    if (!found)
-        return at > shown
-                   ? archive + ": the setup program's path is longer than the installer's 259 characters"
-                   : archive + ": " + Meaning(run.message);
+    if (!Locate(options_.archive, outcome.place.piece, piece, error))
+        return !error.empty() ? error
+                              : archive + ": the installer stops at piece " +
+                                    std::to_string(outcome.place.piece) + ", after the archive's end";
     std::string where = ArchiveReader::Where(piece);
     const EntryRecord& record = piece.record;
     bool neither = !(record.flags & (ENTRY_CREATE | ENTRY_APPEND));
-    if (run.message == IDS_ERROR && at > shown) {
+    const std::string before = where + ": the installer refuses the piece before writing it: ";
+    switch (outcome.reason) {
+    case STOP_NAME: {
         std::string why = CheckArchiveName(record.name);
-        return where + ": the installer refuses the piece before writing it: " +
-               (!why.empty() ? "the name is refused: " + why
-                             : "its directory cannot be made (one level per piece, below an existing one) "
-                               "or its path is longer than 259 characters");
+        return before + "the name is refused" + (why.empty() ? "" : ": " + why);
     }
-    if (run.message == IDS_ERROR)
+    case STOP_PATH_TOO_LONG: return before + "its path is longer than 259 characters";
+    case STOP_NO_TARGET_DIRECTORY:
+        return before + "its directory cannot be made (one level per piece, below an existing one)";
+    case STOP_OPEN:
         return where + ": the installer cannot open the piece's file" +
                (neither ? ": a piece neither creating nor continuing a file needs one that exists"
                 : (record.flags & ENTRY_APPEND) ? ": the piece continues a file that does not exist"
                                                 : ": the name is a directory");
-    if (run.message == IDS_NO_SPACE) {
+    case STOP_SEEK: return where + ": the installer cannot find the end of the file the piece continues";
+    case STOP_WRITE:
         if (neither && record.size > 0)
             return where + ": a piece neither creating nor continuing a file carries data: the write fails";
-        std::string previous = g_prev_target;
-        std::string block = previous.substr(std::min(previous.size(), std::strlen(g_extract_dir)));
-        if (IsBlockName(block) && fs::exists(FromWorkerPath(previous)))
-            return where + ": block file " + Quoted(block) + " does not decode";
+        return where + ": the installer cannot write the piece whole";
+    case STOP_DECODE:
+    case STOP_DECODE_LAST: {
+        // The file decoded is the one the pieces before this one wrote,
+        // or at the end the last piece's own.
+        Piece block = piece;
+        if (outcome.reason == STOP_DECODE && !Locate(options_.archive, outcome.place.piece - 1, block, error))
+            return where + ": the installer cannot decode the block file before it";
+        return where + ": block file " + Quoted(block.record.name) + " does not decode";
     }
-    return where + ": " + Meaning(run.message);
+    }
+    // The reader refuses the rest on its way to the piece.
+    return where + ": the installer cannot read the piece";
 }
 
 // Names the installer writes but Windows refuses, and the file count.

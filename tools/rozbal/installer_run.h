@@ -62,7 +62,7 @@ class InstallerRun {
 
   private:
     void CheckRoom();
-    std::string Explain(const HeadlessRun& run) const;
+    std::string Refusal(const HeadlessRun& run) const;
     void CheckTree(bool launched);
     void CheckArchive();
 

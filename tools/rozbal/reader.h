@@ -3,6 +3,7 @@
 // bytes are left, until the piece marked last.
 #pragma once
 
+#include "archive/container.h"
 #include "archive/format.h"
 #include "platform/platform.h"
 
@@ -53,14 +54,14 @@ class ArchiveReader {
 
   private:
     void Open(const std::filesystem::path& path);
+    static SysFile OpenVolume(const char* name, void* reader);
     [[noreturn]] void Fail(const Piece& piece, const std::string& why) const;
 
     std::filesystem::path archive_, current_;
-    SysFile file_ = SYS_NO_FILE;
+    std::string archive_name_;  // the file name the cursor makes the volumes' names of
+    RecordCursor cursor_{SYS_NO_FILE, {}, {}};
     ArchiveHeader header_{};
     uint32_t header_offset_ = 0;
-    unsigned volume_ = 0, pieces_ = 0;
-    uint64_t offset_ = 0;
     bool done_ = false;
     std::vector<unsigned char> buffer_;
 };

@@ -31,9 +31,9 @@ std::string ExtractedName(const std::filesystem::path& relative);
 int OpenForReading(const std::filesystem::path& path);
 int CreateExclusive(const std::filesystem::path& path);
 
-// The error of the system call that just failed in the installer's platform
-// layer: errno, or on Windows GetLastError().
-std::error_code LastError();
+// An error value of the installer's platform layer (SysTakeWriteError): an
+// errno value, or on Windows a GetLastError() value.
+std::error_code PlatformError(uint32_t value);
 
 // Whether `error` is the machine's fault rather than the data's: no room, no
 // permission, a read-only or failing disk.

@@ -109,9 +109,9 @@ int CreateExclusive(const fs::path& path)
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
-std::error_code LastError()
+std::error_code PlatformError(uint32_t value)
 {
-    return std::error_code(errno, std::generic_category());
+    return std::error_code(static_cast<int>(value), std::generic_category());
 }
 
 bool IsMachineFault(const std::error_code& error)

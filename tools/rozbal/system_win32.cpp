@@ -130,9 +130,9 @@ int CreateExclusive(const fs::path& path)
                   _S_IREAD | _S_IWRITE);
 }
 
-std::error_code LastError()
+std::error_code PlatformError(uint32_t value)
 {
-    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return std::error_code(static_cast<int>(value), std::system_category());
 }
 
 bool IsMachineFault(const std::error_code& error)

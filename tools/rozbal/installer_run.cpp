@@ -9,6 +9,7 @@
 #include "tools/rozbal/reader.h"
 #include "tools/rozbal/system.h"
 
+#include <cstring>
 #include <map>
 #include <set>
 

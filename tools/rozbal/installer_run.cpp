@@ -68,6 +68,10 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
     };
     std::string archive = WorkerPath(fs::absolute(options.archive));
     std::string temp = WorkerPath(fs::absolute(options.temp_dir));
+    // Start-up cannot hold a longer name: the worker would not run at all.
+    if (archive.size() >= SYS_PATH_SIZE)
+        throw InputError(options.archive.string() +
+                         ": the path is longer than the installer's 259 characters");
     HeadlessRun run = RunHeadless(archive.c_str(), temp.c_str(), headless);
     fs::current_path(cwd, ignored);  // the worker moves into the directories it makes
     if (!run.message || run.extracted)
@@ -93,12 +97,16 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
         std::error_code write_error = PlatformError(run.outcome.error);
         if (run.message && run.outcome.error && IsMachineFault(write_error))
             throw OutputError("cannot write in " + options.temp_dir.string() + ": " + write_error.message());
-        // A box after the whole extraction is the launch's: the builder's
-        // check of the setup program tells more.
-        if (run.message && !run.extracted)
+        if (run.message && run.outcome.reason != STOP_NONE)
             throw InputError(Refusal(run));
+        // A box without a reason comes from start-up or the launch, which the
+        // checks of the archive and its files explain best.
         CheckArchive();
         CheckTree(launched);
+        // The launch's box after the whole extraction is no failure when the
+        // tree check found the program (case-blind, as Windows finds it).
+        if (run.message && !run.extracted)
+            throw InputError(Refusal(run));
     } catch (...) {
         RemoveExtractionHere();
         throw;
@@ -143,10 +151,7 @@ std::string InstallerRun::Refusal(const HeadlessRun& run) const
     const WorkerOutcome& outcome = run.outcome;
     std::string archive = options_.archive.string();
     switch (outcome.reason) {
-    case STOP_NONE:
-        return WorkerPath(fs::absolute(options_.archive)).size() >= SYS_PATH_SIZE
-                   ? archive + ": the path is longer than the installer's 259 characters"
-                   : archive + ": the installer stops with its general error";
+    case STOP_NONE: return archive + ": the installer cannot start its setup program";
     case STOP_NO_PASSWORD: return archive + ": the archive asks for a password: give it with --password";
     case STOP_WRONG_PASSWORD: return archive + ": the password given is not the archive's";
     case STOP_NO_VOLUME:

@@ -62,6 +62,7 @@ static const unsigned char kMessages[] = {
     IDS_NO_SPACE,      // STOP_DECODE_LAST
     IDS_ERROR,         // STOP_TAKEN_OVER
     IDS_ERROR,         // STOP_COMMAND_LINE
+    IDS_ERROR,         // STOP_NO_PROGRAM
 };
 static_assert(sizeof kMessages == STOP_REASONS, "one message per reason");
 static_assert(STOP_DECODE_LAST == STOP_DECODE + 1, "DecodePrevious adds finishing");
@@ -379,10 +380,12 @@ static void Launch(void)
     int started = found && StartProgram(g_run.program, g_run.command_line, g_run.directory, &process);
     if (kept)
         LeaveExtraction();
-    if (started)
+    if (started) {
         WaitProcess(process);
-    else
+    } else {
+        g_outcome.reason = kept ? STOP_NO_PROGRAM : STOP_TAKEN_OVER;
         ShowError(IDS_ERROR);
+    }
     if (g_run.header.close_when_done || !kept)
         PostCommand(g_run.progress, CMD_CLOSE, 0);
 }
@@ -403,7 +406,7 @@ static void Stop(void)
 unsigned long ExtractWorker(void* window)
 {
     memset(&g_run, 0, sizeof g_run);
-    g_outcome.reason = STOP_NONE;
+    memset(&g_outcome, 0, sizeof g_outcome);
     g_run.cursor.file = SYS_NO_FILE;
     g_run.progress = *(WindowRef*)window;
     g_prev_target[0] = 0;

@@ -35,6 +35,7 @@ enum {
     STOP_DECODE_LAST,                         // the last piece's block file does not decode
     STOP_TAKEN_OVER,                          // the window took the extraction over
     STOP_COMMAND_LINE,                        // the setup program's command line does not fit
+    STOP_NO_PROGRAM,                          // no part of the field is a file that starts
     STOP_REASONS
 };
 

@@ -118,6 +118,7 @@ TEST_F(WorkerTest, PieceAsLargeAsTheBufferIsWrittenWhole)
 
     EXPECT_EQ(extracted["big"].size(), data.size());
     EXPECT_EQ(log.at(log.size() - 2), ErrorBox(IDS_ERROR));  // no setup program
+    EXPECT_EQ(g_outcome.reason, STOP_NO_PROGRAM);
 }
 
 TEST_F(WorkerTest, AppendWinsOverCreate)

@@ -50,11 +50,7 @@ class TemporaryDirectory {
 void SendCommand(WindowRef, int command, intptr_t argument)
 {
     WindowCommand(command, argument);
-    if (command == CMD_SET_TOTAL) {
-        g_headless.run.header_read = true;
-        g_headless.run.file_count = (uint32_t)argument;
-    } else if (command == CMD_SHOW_FILE) {
-        g_headless.run.shown.push_back((const char*)argument);
+    if (command == CMD_SHOW_FILE) {
         if (g_headless.options.on_piece)
             g_headless.options.on_piece((const char*)argument);
         if (InterruptGuard::Pending()) {
@@ -88,7 +84,6 @@ int ShowMessageBox(WindowRef, const char* text, const char*, unsigned style)
 
 int AskPassword(WindowRef, char* buffer)
 {
-    g_headless.run.password_asked = true;
     const char* typed = g_headless.options.password ? g_headless.options.password : g_headless.password;
     if (!g_headless.options.password && g_headless.options.decline_password)
         return 2;

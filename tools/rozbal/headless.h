@@ -11,7 +11,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 struct HeadlessOptions {
     // What the password prompt gets: the text typed, or, when null, the
@@ -34,15 +33,11 @@ struct HeadlessLaunch {
 };
 
 struct HeadlessRun {
-    int message = 0;           // IDS_ text of the error box; 0 when the worker went through
-    bool header_read = false;  // CMD_SET_TOTAL came
-    uint32_t file_count = 0;   // its argument
-    bool password_asked = false;
-    std::vector<std::string> shown;  // every CMD_SHOW_FILE name, in order
-    std::string setup_program;       // the header's field, when it can be read
-    WorkerOutcome outcome{};         // where and why the worker stopped
-    bool interrupted = false;        // a signal came; the worker was cancelled after its piece
-    bool extracted = false;          // CMD_HIDE came: every piece was written and decoded
+    int message = 0;                       // IDS_ text of the error box; 0 when the worker went through
+    std::string setup_program;             // the header's field, when it can be read
+    WorkerOutcome outcome{};               // where and why the worker stopped
+    bool interrupted = false;              // a signal came; the worker was cancelled after its piece
+    bool extracted = false;                // CMD_HIDE came: every piece was written and decoded
     std::optional<HeadlessLaunch> launch;  // the worker's start, when it made one
 };
 

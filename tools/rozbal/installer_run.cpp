@@ -97,10 +97,10 @@ InstallerRun::InstallerRun(const RunOptions& options) : options_(options)
         std::error_code write_error = PlatformError(run.outcome.error);
         if (run.message && run.outcome.error && IsMachineFault(write_error))
             throw OutputError("cannot write in " + options.temp_dir.string() + ": " + write_error.message());
-        if (run.message && run.outcome.reason != STOP_NONE)
+        // A launch that found no program is worded by the tree check, which
+        // finds it case-blind as Windows does.
+        if (run.message && run.outcome.reason != STOP_NONE && run.outcome.reason != STOP_NO_PROGRAM)
             throw InputError(Refusal(run));
-        // A box without a reason comes from start-up or the launch, which the
-        // checks of the archive and its files explain best.
         CheckArchive();
         CheckTree(launched);
         // The launch's box after the whole extraction is no failure when the

@@ -151,7 +151,8 @@ std::string InstallerRun::Refusal(const HeadlessRun& run) const
     const WorkerOutcome& outcome = run.outcome;
     std::string archive = options_.archive.string();
     switch (outcome.reason) {
-    case STOP_NONE: return archive + ": the installer cannot start its setup program";
+    case STOP_NONE:
+    case STOP_NO_PROGRAM: return archive + ": the installer cannot start its setup program";
     case STOP_NO_PASSWORD: return archive + ": the archive asks for a password: give it with --password";
     case STOP_WRONG_PASSWORD: return archive + ": the password given is not the archive's";
     case STOP_NO_VOLUME:

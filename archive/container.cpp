@@ -29,11 +29,6 @@ enum {
     PE_READ_SIZE = PE_OPTIONAL + PE32_PLUS_DIRECTORIES + (SECURITY_DIRECTORY + 1) * DIRECTORY_SIZE,
 };
 
-static unsigned ReadLe16(const unsigned char* bytes)
-{
-    return (unsigned)bytes[0] | (unsigned)bytes[1] << 8;
-}
-
 int ReadCertificateDirectory(SysFile file, uint32_t* offset, uint32_t* size)
 {
     unsigned char raw[PE_READ_SIZE];

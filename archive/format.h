@@ -46,7 +46,12 @@ struct EntryRecord {
 static_assert(sizeof(ArchiveHeader) == ARCHIVE_HEADER_SIZE, "header layout");
 static_assert(sizeof(EntryRecord) == ENTRY_RECORD_SIZE, "record layout");
 
-// Little-endian 32-bit access at any alignment, whatever the host's byte order.
+// Little-endian 16- and 32-bit access at any alignment, whatever the host's
+// byte order. The 16-bit read is inline: the stub's few calls cost less so.
+inline uint16_t ReadLe16(const unsigned char* bytes)
+{
+    return (uint16_t)(bytes[0] | bytes[1] << 8);
+}
 uint32_t ReadLe32(const unsigned char* bytes);
 void WriteLe32(unsigned char* bytes, uint32_t value);
 

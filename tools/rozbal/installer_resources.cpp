@@ -1,5 +1,6 @@
 #include "tools/rozbal/installer_resources.h"
 
+#include "archive/format.h"
 #include "tools/rozbal/errors.h"
 #include "tools/rozbal/names.h"
 #include "tools/rozbal/pe_resources.h"
@@ -17,14 +18,15 @@ const char kPng[] = "\x89PNG\r\n\x1A\n";
 // A stub larger than this is none of ours: its resources are not read.
 constexpr uint32_t kLargestStub = 64 << 20;
 
+// The callers check the bounds.
 unsigned Le16(const std::string& b, size_t at)
 {
-    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
+    return ReadLe16(reinterpret_cast<const unsigned char*>(b.data()) + at);
 }
 
 unsigned Le32(const std::string& b, size_t at)
 {
-    return Le16(b, at) | Le16(b, at + 2) << 16;
+    return ReadLe32(reinterpret_cast<const unsigned char*>(b.data()) + at);
 }
 
 void Add16(std::vector<unsigned char>& out, unsigned value)

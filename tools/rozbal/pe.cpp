@@ -15,11 +15,6 @@ constexpr uint32_t kSizeOfHeadersAt = 60;  // likewise
 constexpr uint32_t kSectionSize = 40;
 constexpr uint32_t kMostHeaderBytes = 1 << 16;  // DOS stub, headers and section table
 
-uint16_t Le16(const unsigned char* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
 }  // namespace
 
 bool ReadPeHeaders(const std::filesystem::path& path, PeHeaders& headers)
@@ -34,14 +29,14 @@ bool ReadPeHeaders(const std::filesystem::path& path, PeHeaders& headers)
     if (pe > got || got - pe < kFileHeaderSize || head[pe] != 'P' || head[pe + 1] != 'E' ||
         head[pe + 2] != 0 || head[pe + 3] != 0)
         return false;
-    uint16_t sections = Le16(&head[pe + 6]);
-    uint16_t optional_size = Le16(&head[pe + 20]);
+    uint16_t sections = ReadLe16(&head[pe + 6]);
+    uint16_t optional_size = ReadLe16(&head[pe + 20]);
     uint64_t optional = pe + kFileHeaderSize;
     uint64_t table = optional + optional_size;
     if (optional_size < kSubsystemAt + 2 || table + uint64_t{sections} * kSectionSize > got)
         return false;
-    headers.machine = Le16(&head[pe + 4]);
-    headers.subsystem = Le16(&head[optional + kSubsystemAt]);
+    headers.machine = ReadLe16(&head[pe + 4]);
+    headers.subsystem = ReadLe16(&head[optional + kSubsystemAt]);
     headers.image_end = ReadLe32(&head[optional + kSizeOfHeadersAt]);
     for (uint64_t at = table; at < table + uint64_t{sections} * kSectionSize; at += kSectionSize) {
         uint32_t raw_size = ReadLe32(&head[at + 16]), raw_at = ReadLe32(&head[at + 20]);

@@ -1,5 +1,6 @@
 #include "tools/rozbal/pe_resources.h"
 
+#include "archive/format.h"
 #include "tools/rozbal/errors.h"
 
 #include <algorithm>
@@ -15,16 +16,22 @@ enum : size_t {
     kSecurityDirectory = 4,
 };
 
+// The count bytes at `at`, which must all be in the image.
+const unsigned char* At(const std::vector<unsigned char>& b, size_t at, size_t count)
+{
+    if (at + count > b.size())
+        throw InputError("the executable is cut short");
+    return &b[at];
+}
+
 uint32_t Get16(const std::vector<unsigned char>& b, size_t at)
 {
-    if (at + 2 > b.size())
-        throw InputError("the executable is cut short");
-    return b[at] | b[at + 1] << 8;
+    return ReadLe16(At(b, at, 2));
 }
 
 uint32_t Get32(const std::vector<unsigned char>& b, size_t at)
 {
-    return Get16(b, at) | Get16(b, at + 2) << 16;
+    return ReadLe32(At(b, at, 4));
 }
 
 void Put16(std::vector<unsigned char>& b, size_t at, uint32_t value)
